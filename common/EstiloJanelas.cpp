@@ -1,0 +1,28 @@
+#include "EstiloJanelas.h"
+
+#include <QPushButton>
+
+QFont FonteJanela(int pixels, bool negrito) {
+    QFont f;
+    f.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Nimbus Sans",
+                   "DejaVu Sans"});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixels);
+    f.setBold(negrito);
+    return f;
+}
+
+namespace {
+void Colorir(QPushButton* botao, const QColor& cor) {
+    QPalette p = botao->palette();
+    if (p.color(QPalette::ButtonText) == cor) return;  // mouse moves come often
+    p.setColor(QPalette::ButtonText, cor);
+    botao->setPalette(p);
+}
+} // namespace
+
+void DestacarBotoes(QPushButton* sob, QPushButton* confirmar,
+                    std::initializer_list<QPushButton*> recusar) {
+    Colorir(confirmar, sob == confirmar ? QColor(0, 255, 0) : QColor(Qt::black));
+    for (QPushButton* b : recusar) Colorir(b, sob == b ? QColor(255, 0, 0) : QColor(Qt::black));
+}

@@ -1,0 +1,18 @@
+// The look every window of both programs shares: the stand-in for the
+// "MS Sans Serif" font and the caption colours of DestacarBotao.
+#pragma once
+
+#include <QFont>
+
+#include <initializer_list>
+
+class QPushButton;
+
+// "MS Sans Serif" is not on Linux; the nearest sans faces stand in for it.
+QFont FonteJanela(int pixels, bool negrito);
+
+// DestacarBotao of every window: the button under the mouse (sob) turns lime
+// green when it confirms, red when it cancels or refuses; all the others
+// black. sob null (the mouse over anything else) turns them all black.
+void DestacarBotoes(QPushButton* sob, QPushButton* confirmar,
+                    std::initializer_list<QPushButton*> recusar);

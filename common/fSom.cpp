@@ -1,0 +1,7 @@
+#include "fSom.h"
+
+#include <QApplication>
+
+void TocarSom(int /*tipo*/) {
+    QApplication::beep();
+}

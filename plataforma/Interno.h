@@ -1,0 +1,19 @@
+// Host-side helpers shared by the units of plataforma/; not for callers.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plataforma::interno {
+
+enum class Leitura { Lido, Ausente, Falhou };
+
+// Reads a whole regular host file of at most `limite` bytes, never blocking on
+// a FIFO; Ausente when it does not exist.
+Leitura LerArquivoHost(const std::string& host, std::size_t limite, std::string& conteudo);
+// Writes everything, retrying short writes and interrupted calls.
+bool GravarTudo(int fd, std::string_view bytes);
+
+} // namespace plataforma::interno

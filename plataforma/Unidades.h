@@ -1,0 +1,62 @@
+// The DOS namespace: drive letters mapped onto host directories, so every path
+// inside the programs stays a Windows path (drive, colon, backslashes), as the
+// files shared with Windows stations carry them.
+//
+// The drive table is the file unidades.ini in $XDG_CONFIG_HOME/falavox-zentrava
+// (default ~/.config): section [Unidades] with one line per letter (F=/mnt/rede),
+// section [Pastas] with Windows= and Sistema= (DOS paths). Without a table:
+// C: = home directory, Z: = /, Windows c:\windows, system c:\windows\system.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plataforma {
+
+struct TabelaUnidades {
+    std::map<char, std::string> raizes; // upper-case letter -> absolute host directory
+    std::string pastaWindows = "c:\\windows";
+    std::string pastaSistema = "c:\\windows\\system";
+};
+
+// The table in force: loaded from the drive table file on first use.
+const TabelaUnidades& Unidades();
+// Replaces the table in force (tests, or a reload after the file changed).
+void DefinirUnidades(TabelaUnidades tabela);
+// Reads the table from the configuration directory (defaults when absent).
+TabelaUnidades CarregarTabelaUnidades();
+
+// Drive types as GetDriveType answers them.
+enum class TipoUnidade {
+    Desconhecido = 0, SemRaiz = 1, Removivel = 2, Fixa = 3, Remota = 4, CdRom = 5
+};
+
+std::vector<char> ListarUnidades();      // letters in order, upper case
+bool UnidadePronta(char letra);          // mapped and its host directory exists
+int64_t EspacoLivre(char letra);         // bytes free for the user; -1 when it cannot be queried
+TipoUnidade TipoDaUnidade(char letra);   // from the mount table of its host directory
+// The type of the mount that holds hostReal (a resolved path), given the text
+// of /proc/self/mounts: nfs/cifs remote, iso9660/udf CD, vfat under /media removable.
+TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view hostReal);
+std::string DiretorioWindows();
+std::string DiretorioSistema();
+
+// Makes a DOS path absolute: a path without a drive is taken relative to the
+// current directory ("\x" to the current drive's root); "." and ".." are
+// folded. The result uses backslashes and keeps the case given.
+std::optional<std::string> CaminhoDosCompleto(std::string_view dos);
+
+// DOS -> host: case-insensitive per component, the exact match first, else the
+// one case-insensitive match (of several, the first in byte order); a missing
+// component keeps the case it was given. UNC names (\\server) are not mapped.
+// Forward slashes are not separators (a component holding '/' cannot exist on
+// the host and gives nullopt). Empty when no drive maps the path.
+std::optional<std::string> CaminhoHost(std::string_view dos);
+// host -> DOS through the drive whose root is the longest prefix.
+std::optional<std::string> CaminhoDos(std::string_view host);
+
+} // namespace plataforma

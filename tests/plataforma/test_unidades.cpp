@@ -1,0 +1,152 @@
+#include "Arquivos.h"
+#include "PastaTemporaria.h"
+#include "Unidades.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <unistd.h>
+
+using namespace plataforma;
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class Ambiente {
+public:
+    Ambiente(const char* nome, const std::string& valor) : nome_(nome) {
+        if (const char* v = std::getenv(nome)) antigo_ = v;
+        setenv(nome, valor.c_str(), 1);
+    }
+    ~Ambiente() {
+        if (antigo_)
+            setenv(nome_, antigo_->c_str(), 1);
+        else
+            unsetenv(nome_);
+    }
+
+private:
+    const char* nome_;
+    std::optional<std::string> antigo_;
+};
+
+} // namespace
+
+TEST(Unidades, ResolveSemCaixaPreferindoOExato) {
+    PastaTemporaria t;
+    t.Escrever("Dados/Cartas/Carta.TXT", "x");
+    t.Escrever("abc", "1");
+    t.Escrever("ABC", "2");
+    const std::string& h = t.Host();
+    EXPECT_EQ(CaminhoHost("c:\\DADOS\\cartas\\carta.txt"), h + "/Dados/Cartas/Carta.TXT");
+    EXPECT_EQ(CaminhoHost("C:\\abc"), h + "/abc");
+    EXPECT_EQ(CaminhoHost("C:\\ABC"), h + "/ABC");
+    EXPECT_EQ(CaminhoHost("C:\\Abc"), h + "/ABC"); // several matches: first in byte order
+    // What does not exist keeps the case given, also below an existing folder.
+    EXPECT_EQ(CaminhoHost("C:\\dados\\NovaPasta\\Arq.Txt"), h + "/Dados/NovaPasta/Arq.Txt");
+    EXPECT_EQ(CaminhoHost("C:\\"), h);
+    EXPECT_EQ(CaminhoHost("Z:\\"), "/");
+}
+
+TEST(Unidades, CaminhosQueNenhumaUnidadeMapeia) {
+    PastaTemporaria t;
+    EXPECT_EQ(CaminhoHost("Q:\\x"), std::nullopt);
+    EXPECT_EQ(CaminhoHost(""), std::nullopt);
+    EXPECT_EQ(CaminhoHost("C:\\a/b"), std::nullopt); // '/' is no separator
+    EXPECT_EQ(CaminhoHost("\\\\servidor\\sala"), std::nullopt);
+    EXPECT_EQ(CaminhoHost(std::string("C:\\a\0b", 6)), std::nullopt);
+}
+
+TEST(Unidades, CaminhosRelativosEPontoPonto) {
+    PastaTemporaria t;
+    t.Escrever("Dados/Sub/x", "");
+    ASSERT_TRUE(DefinirPastaAtual("c:\\dados"));
+    EXPECT_EQ(PastaAtual(), "C:\\Dados");
+    EXPECT_EQ(CaminhoDosCompleto("sub\\..\\.\\x.txt"), "C:\\Dados\\x.txt");
+    EXPECT_EQ(CaminhoDosCompleto("\\raiz.txt"), "C:\\raiz.txt");
+    EXPECT_EQ(CaminhoDosCompleto("..\\..\\..\\x"), "C:\\x"); // never above the root
+    EXPECT_EQ(CaminhoDosCompleto("c:sub"), "c:\\Dados\\sub");
+    EXPECT_EQ(CaminhoDosCompleto("z:etc"), "z:\\etc"); // another drive: from its root
+    EXPECT_EQ(CaminhoDosCompleto("C:\\a\\\\b\\"), "C:\\a\\b");
+    EXPECT_EQ(CaminhoHost("sub\\X"), t.Host() + "/Dados/Sub/x");
+    // A current directory outside every drive leaves relative paths unresolved.
+    DefinirUnidades({{{'C', t.Host() + "/Dados/Sub"}}});
+    ASSERT_EQ(chdir(t.Host().c_str()), 0);
+    EXPECT_EQ(PastaAtual(), "");
+    EXPECT_EQ(CaminhoDosCompleto("x"), std::nullopt);
+}
+
+TEST(Unidades, HostParaDosPeloPrefixoMaisLongo) {
+    PastaTemporaria t;
+    t.Escrever("Dados/Cartas/c.txt", "");
+    TabelaUnidades tab;
+    tab.raizes = {{'c', t.Host() + "/"}, {'D', t.Host() + "/Dados"}, {'Z', "/"}};
+    DefinirUnidades(tab);
+    EXPECT_EQ(CaminhoDos(t.Host() + "/Dados/Cartas/c.txt"), "D:\\Cartas\\c.txt");
+    EXPECT_EQ(CaminhoDos(t.Host() + "/Dados"), "D:\\");
+    EXPECT_EQ(CaminhoDos(t.Host() + "/DadosX"), "C:\\DadosX"); // not a component boundary
+    EXPECT_EQ(CaminhoDos(t.Host() + "/Dados/../y"), "C:\\y");
+    EXPECT_EQ(CaminhoDos("/etc/"), "Z:\\etc");
+    EXPECT_EQ(CaminhoDos(t.Host() + "/com\\barra"), std::nullopt);
+    EXPECT_EQ(CaminhoDos("relativo"), std::nullopt);
+    DefinirUnidades({{{'C', t.Host()}}});
+    EXPECT_EQ(CaminhoDos("/etc"), std::nullopt);
+    // A root given through a link still covers the resolved directory.
+    ASSERT_EQ(symlink(t.Host().c_str(), (t.Host() + "/elo").c_str()), 0);
+    DefinirUnidades({{{'E', t.Host() + "/elo"}}});
+    EXPECT_EQ(CaminhoDos(t.Host() + "/Dados"), "E:\\Dados");
+}
+
+TEST(Unidades, ProntidaoEspacoETipo) {
+    PastaTemporaria t;
+    TabelaUnidades tab = Unidades();
+    tab.raizes['A'] = t.Host() + "/sem-disco";
+    DefinirUnidades(tab);
+    EXPECT_EQ(ListarUnidades(), (std::vector<char>{'A', 'C', 'Z'}));
+    EXPECT_TRUE(UnidadePronta('c'));
+    EXPECT_FALSE(UnidadePronta('A'));
+    EXPECT_FALSE(UnidadePronta('Q'));
+    EXPECT_GT(EspacoLivre('C'), 0);
+    EXPECT_EQ(EspacoLivre('A'), -1);
+    EXPECT_EQ(EspacoLivre('Q'), -1);
+    EXPECT_EQ(TipoDaUnidade('Q'), TipoUnidade::SemRaiz);
+    EXPECT_EQ(TipoDaUnidade('A'), TipoUnidade::SemRaiz);
+    EXPECT_NE(TipoDaUnidade('C'), TipoUnidade::SemRaiz);
+}
+
+TEST(Unidades, TipoPelaTabelaDeMontagens) {
+    const char* m = "/dev/sda1 / ext4 rw 0 0\n"
+                    "srv:/export /mnt/rede nfs4 rw 0 0\n"
+                    "//pc/c /mnt/rede2 cifs rw 0 0\n"
+                    "/dev/sr0 /media/cd\\040rom iso9660 ro 0 0\n"
+                    "/dev/sdb1 /run/media/ana/PEN vfat rw 0 0\n"
+                    "/dev/sdc1 /dados vfat rw 0 0\n";
+    EXPECT_EQ(TipoPelasMontagens(m, "/home/ana"), TipoUnidade::Fixa);
+    EXPECT_EQ(TipoPelasMontagens(m, "/mnt/rede/sala"), TipoUnidade::Remota);
+    EXPECT_EQ(TipoPelasMontagens(m, "/mnt/rede2"), TipoUnidade::Remota);
+    EXPECT_EQ(TipoPelasMontagens(m, "/mnt/redex"), TipoUnidade::Fixa);
+    EXPECT_EQ(TipoPelasMontagens(m, "/media/cd rom/disco"), TipoUnidade::CdRom);
+    EXPECT_EQ(TipoPelasMontagens(m, "/run/media/ana/PEN"), TipoUnidade::Removivel);
+    EXPECT_EQ(TipoPelasMontagens(m, "/dados"), TipoUnidade::Fixa); // vfat, but not media
+    EXPECT_EQ(TipoPelasMontagens("", "/x"), TipoUnidade::Desconhecido);
+}
+
+TEST(Unidades, TabelaLidaDoDiretorioDeConfiguracao) {
+    PastaTemporaria t;
+    Ambiente home("HOME", t.Host() + "/casa");
+    Ambiente xdg("XDG_CONFIG_HOME", t.Host() + "/cfg");
+    TabelaUnidades padrao = CarregarTabelaUnidades();
+    EXPECT_EQ(padrao.raizes, (std::map<char, std::string>{{'C', t.Host() + "/casa"}, {'Z', "/"}}));
+    EXPECT_EQ(padrao.pastaWindows, "c:\\windows");
+
+    t.Escrever("cfg/falavox-zentrava/unidades.ini",
+               "[Unidades]\r\nf = /mnt/rede/\r\nZ=\r\nG=relativo\r\nLL=/x\r\n"
+               "[Pastas]\r\nWindows=c:\\win\\\r\n");
+    TabelaUnidades lida = CarregarTabelaUnidades();
+    EXPECT_EQ(lida.raizes,
+              (std::map<char, std::string>{{'C', t.Host() + "/casa"}, {'F', "/mnt/rede"}}));
+    EXPECT_EQ(lida.pastaSistema, "c:\\windows\\system");
+    DefinirUnidades(lida);
+    EXPECT_EQ(DiretorioWindows(), "c:\\win");
+    EXPECT_EQ(DiretorioSistema(), "c:\\windows\\system");
+}

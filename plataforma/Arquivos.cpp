@@ -271,13 +271,18 @@ bool BuscaArquivos::Primeiro(std::string_view padraoDos, int mascara, EntradaBus
     while (const dirent* e = readdir(d)) {
         std::string_view n = e->d_name;
         // A host name holding a backslash cannot be named in a DOS path.
-        if (n == "." || n == ".." || n.find('\\') != std::string_view::npos) continue;
-        if (CoincideDos(padrao, n)) nomes.emplace_back(n);
+        if (n == "." || n == "..") continue;
+        std::string nome = NomeHostPara1252(n);
+        // A name with a backslash, or with a character the code page lacks, cannot be
+        // named in a DOS path.
+        if (nome.find_first_of("\\?") != std::string::npos) continue;
+        if (CoincideDos(padrao, nome)) nomes.emplace_back(n);
     }
     closedir(d);
     // The order NTFS lists in: case-insensitive, then by bytes for a stable tie.
     std::sort(nomes.begin(), nomes.end(), [](const std::string& a, const std::string& b) {
-        std::string ma = Maiusculas1252(a), mb = Maiusculas1252(b);
+        std::string ma = Maiusculas1252(NomeHostPara1252(a)),
+                    mb = Maiusculas1252(NomeHostPara1252(b));
         return ma != mb ? ma < mb : a < b;
     });
     // A drive root has no "." and "..", as on Windows.
@@ -306,7 +311,7 @@ bool BuscaArquivos::Proximo(EntradaBusca& entrada) {
         if (lstat(host.c_str(), &st) != 0) continue; // gone since the listing
         int a = nome == "." || nome == ".." ? atrDiretorio : AtributosDe(st, nome, host.c_str());
         if (a & exigem & ~estado_->mascara) continue;
-        entrada.nome = nome;
+        entrada.nome = NomeHostPara1252(nome);
         entrada.atributos = a;
         entrada.tamanho = TamanhoDe(st);
         entrada.modificado = static_cast<int64_t>(st.st_mtime);

@@ -134,6 +134,20 @@ std::string Cp1252ParaUtf8(std::string_view cp1252) {
     return r;
 }
 
+bool Utf8Valido(std::string_view texto) {
+    for (std::size_t i = 0; i < texto.size();)
+        if (LerCodigo(texto, i) < 0) return false;
+    return true;
+}
+
+std::string NomeHostPara1252(std::string_view host) {
+    return Utf8Valido(host) ? Utf8Para1252(host) : std::string(host);
+}
+
+std::string Nome1252ParaHost(std::string_view nome) {
+    return Cp1252ParaUtf8(nome);
+}
+
 std::string Maiusculas1252(std::string_view texto) {
     return Converter<Maiuscula>(texto);
 }

@@ -18,6 +18,13 @@ std::string Utf8Para1252(std::string_view utf8);
 // 0x9D) map to the C1 controls of the same value, so the round trip is exact.
 std::string Cp1252ParaUtf8(std::string_view cp1252);
 
+// Host file names are UTF-8 (what Linux tools and the SMB and NFS clients
+// give); inside the programs a name is Windows-1252. A host name that is not
+// valid UTF-8 (written byte for byte by an ANSI program) is taken as it stands.
+bool Utf8Valido(std::string_view texto);
+std::string NomeHostPara1252(std::string_view host);
+std::string Nome1252ParaHost(std::string_view nome);
+
 // Unicode code point of a Windows-1252 byte, and back (-1 when not held).
 char32_t CodigoDe1252(unsigned char c);
 int ByteDe1252(char32_t codigo);

@@ -94,7 +94,8 @@ std::optional<std::string> ProcurarSemCaixa(const std::string& pasta, std::strin
     std::optional<std::string> achado;
     while (const dirent* e = readdir(d)) {
         std::string_view n = e->d_name;
-        if (IguaisSemCaixa(n, nome) && (!achado || n < *achado)) achado = std::string(n);
+        if (IguaisSemCaixa(NomeHostPara1252(n), nome) && (!achado || n < *achado))
+            achado = std::string(n);
     }
     closedir(d);
     return achado;
@@ -310,8 +311,12 @@ std::optional<std::string> CaminhoHost(std::string_view dos) {
     bool procurar = true; // false once a component is missing: nothing below it exists
     if (!resto.empty())
         ParaCadaParte(resto, '\\', [&](std::string_view comp) {
-            std::string exato = Juntar(host, comp);
+            std::string exato = Juntar(host, Nome1252ParaHost(comp));
             struct stat st;
+            // A name an ANSI program wrote byte for byte is still found.
+            if (procurar && lstat(exato.c_str(), &st) != 0 &&
+                lstat(Juntar(host, comp).c_str(), &st) == 0)
+                exato = Juntar(host, comp);
             if (procurar && lstat(exato.c_str(), &st) != 0) {
                 if (auto achado = ProcurarSemCaixa(host, comp)) {
                     host = Juntar(host, *achado);
@@ -343,9 +348,17 @@ std::optional<std::string> CaminhoDos(std::string_view host) {
         if (realpath(raiz.c_str(), real) && raiz != real) considerar(l, NormalizarHost(real));
     }
     if (!letra) return std::nullopt;
-    std::string resto = h.substr(melhor);
-    if (resto.find('\\') != std::string::npos) return std::nullopt; // not expressible in DOS
-    std::replace(resto.begin(), resto.end(), '/', '\\');
+    std::string resto;
+    bool expressavel = true;
+    ParaCadaParte(std::string_view(h).substr(melhor), '/', [&](std::string_view comp) {
+        if (comp.empty()) return;
+        std::string nome = NomeHostPara1252(comp);
+        // A backslash, or a character the code page lacks, cannot be named in DOS.
+        if (nome.find('\\') != std::string::npos || nome.find('?') != std::string::npos)
+            expressavel = false;
+        (resto += '\\') += nome;
+    });
+    if (!expressavel) return std::nullopt;
     if (resto.empty()) resto = "\\";
     return std::string(1, *letra) + ":" + resto;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <vector>
 #include <unistd.h>
 
 using namespace plataforma;
@@ -149,4 +150,26 @@ TEST(Unidades, TabelaLidaDoDiretorioDeConfiguracao) {
     DefinirUnidades(lida);
     EXPECT_EQ(DiretorioWindows(), "c:\\win");
     EXPECT_EQ(DiretorioSistema(), "c:\\windows\\system");
+}
+
+// Host names are UTF-8; inside the programs the same names are Windows-1252.
+TEST(Unidades, NomesAcentuadosSaoUtf8NoHost) {
+    PastaTemporaria t;
+    t.Escrever("Relat\xC3\xB3rios/carta.txt", "x"); // "Relatórios" as Linux writes it
+    t.Escrever("antigo\xE9", "y");                  // written byte for byte by an ANSI program
+    const std::string& h = t.Host();
+    EXPECT_EQ(CaminhoHost("c:\\relat\xD3rios\\carta.txt"), h + "/Relat\xC3\xB3rios/carta.txt");
+    EXPECT_EQ(CaminhoHost("c:\\antigo\xE9"), h + "/antigo\xE9");
+    EXPECT_EQ(CaminhoHost("c:\\a\xE7\xE3o"), h + "/a\xC3\xA7\xC3\xA3o"); // new names in UTF-8
+    EXPECT_EQ(CaminhoDos(h + "/Relat\xC3\xB3rios"), "C:\\Relat\xF3rios");
+    EXPECT_EQ(CaminhoDos(h + "/\xE6\x97\xA5"), std::nullopt); // a name the code page cannot hold
+
+    ASSERT_TRUE(CriarPasta("c:\\a\xE7\xE3o"));
+    EXPECT_TRUE(t.Existe("a\xC3\xA7\xC3\xA3o"));
+    BuscaArquivos b;
+    EntradaBusca e;
+    std::vector<std::string> nomes;
+    for (bool ok = b.Primeiro("c:\\*.*", atrDiretorio, e); ok; ok = b.Proximo(e))
+        nomes.push_back(e.nome);
+    EXPECT_EQ(nomes, (std::vector<std::string>{"antigo\xE9", "a\xE7\xE3o", "Relat\xF3rios"}));
 }

@@ -1,0 +1,407 @@
+// The message folder store with several stations (sessions) of this process
+// sharing one temporary message folder.
+#include "Arquivos.h"
+#include "InteracaoRoteirizada.h"
+#include "PastaMensagens.h"
+#include "PastaTemporaria.h"
+#include "Texto1252.h"
+#include "fStrlib.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+
+using namespace plataforma::literais;
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPasta = "c:\\rede\\sala\\";
+
+// Remembers whether the busy cursor was still set when a message appeared.
+struct InteracaoVigiada : InteracaoRoteirizada {
+    int mensagensComAmpulheta = 0;
+    int Mensagem(const std::string& t, const std::string& x, int tipo) override {
+        if (cursorOcupado) ++mensagensComAmpulheta;
+        return InteracaoRoteirizada::Mensagem(t, x, tipo);
+    }
+};
+
+struct Estacao {
+    Sessao sessao;
+    InteracaoVigiada ui;
+    PastaMensagens pasta{sessao, ui};
+
+    explicit Estacao(std::string usuario, std::string caminho = kPasta) {
+        sessao.nomesPastas = {"SALA"};
+        sessao.caminhosPastas = {caminho};
+        sessao.nomePasta = "SALA";
+        sessao.caminhoPasta = caminho;
+        sessao.usuario = std::move(usuario);
+    }
+    // The logon dialog's way in.
+    int Entrar() {
+        int codigo = pasta.ConectarUsuario(sessao.nomePasta, sessao.caminhoPasta, sessao.usuario);
+        if (codigo == 1 && pasta.CriarArquivosMensagem(sessao.nomePasta, sessao.caminhoPasta, sessao.usuario))
+            sessao.conectado = true;
+        return codigo;
+    }
+    std::vector<std::string> Textos() const {
+        std::vector<std::string> r;
+        for (const auto& m : ui.mensagens) r.push_back(m.texto);
+        return r;
+    }
+};
+
+class PastaMensagensTeste : public ::testing::Test {
+protected:
+    PastaTemporaria tmp;
+    std::string Sala(const std::string& nome = "") const { return "rede/sala/" + nome; }
+    void Usuarios(const std::string& bytes) { tmp.Escrever(Sala("users.fvx"), bytes); }
+    std::string Usuarios() const { return tmp.Ler(Sala("users.fvx")); }
+    std::set<std::string> Msgs() const {
+        std::set<std::string> r;
+        for (const auto& e : fs::directory_iterator(tmp.Host() + "/rede/sala"))
+            if (e.path().extension() == ".msg") r.insert(e.path().filename().string());
+        return r;
+    }
+    void TearDown() override {
+        for (auto* e : estacoes_) {
+            EXPECT_EQ(e->ui.cursorOcupado, 0) << e->sessao.usuario;
+            EXPECT_EQ(e->ui.mensagensComAmpulheta, 0) << e->sessao.usuario;
+        }
+    }
+    Estacao& Nova(const std::string& usuario, const std::string& caminho = kPasta) {
+        guardadas_.push_back(std::make_unique<Estacao>(usuario, caminho));
+        estacoes_.push_back(guardadas_.back().get());
+        return *guardadas_.back();
+    }
+
+    // A station logged on from the dialog.
+    Estacao& Conectada(const std::string& usuario) {
+        Estacao& e = Nova(usuario);
+        EXPECT_EQ(e.Entrar(), 1) << usuario;
+        return e;
+    }
+
+private:
+    std::vector<std::unique_ptr<Estacao>> guardadas_;
+    std::vector<Estacao*> estacoes_;
+};
+
+TEST_F(PastaMensagensTeste, TresUsuariosSeisArquivosESaidaRemoveQuatro) {
+    Estacao& a = Nova("A");
+    Estacao& b = Nova("B");
+    Estacao& c = Nova("C");
+    ASSERT_EQ(a.Entrar(), 1);
+    EXPECT_TRUE(Msgs().empty()); // alone in the room
+    ASSERT_EQ(b.Entrar(), 1);
+    ASSERT_EQ(c.Entrar(), 1);
+    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(Msgs(), (std::set<std::string>{"a_b.msg", "a_c.msg", "b_a.msg", "b_c.msg", "c_a.msg", "c_b.msg"}));
+    for (const auto& m : Msgs()) EXPECT_EQ(tmp.Ler(Sala(m)), "");
+
+    EXPECT_EQ(b.pasta.DesconectarUsuario("B"), Desconexao::Concluida);
+    EXPECT_EQ(Usuarios(), "A\r\nC\r\n");
+    EXPECT_EQ(Msgs(), (std::set<std::string>{"a_c.msg", "c_a.msg"}));
+    EXPECT_EQ(b.sessao.usuarios, (std::vector<std::string>{"A", "C"}));
+    for (auto* e : {&a, &b, &c}) EXPECT_TRUE(e->ui.mensagens.empty());
+}
+
+TEST_F(PastaMensagensTeste, CriarArquivosMensagemNaoApagaMensagemDeOutros) {
+    Estacao& a = Conectada("A");
+    Conectada("B");
+    ASSERT_TRUE(a.pasta.GravarMensagem("B", "oi"));
+    Conectada("C");
+    EXPECT_EQ(tmp.Ler(Sala("b_a.msg")).size(), 4u);
+}
+
+TEST_F(PastaMensagensTeste, CapacidadeDeVinteNomes) {
+    std::string dezenove;
+    for (int i = 1; i <= 19; ++i) dezenove += "U" + std::to_string(i) + "\r\n";
+    Usuarios(dezenove);
+    Estacao& x = Nova("X");
+    EXPECT_EQ(x.Entrar(), 1);
+    EXPECT_TRUE(x.ui.mensagens.empty());
+    EXPECT_EQ(Usuarios(), dezenove + "X\r\n");
+
+    Estacao& y = Nova("Y");
+    EXPECT_EQ(y.Entrar(), -4);
+    EXPECT_EQ(y.Textos(), std::vector<std::string>{"Esta sala já está com a capacidade esgotada."_ansi});
+    EXPECT_EQ(y.ui.mensagens[0].titulo, "Erro");
+    EXPECT_EQ(y.ui.mensagens[0].tipo, 6);
+    EXPECT_EQ(Usuarios(), dezenove + "X\r\n");
+}
+
+TEST_F(PastaMensagensTeste, TodosEBrancoRecusadosSemMensagem) {
+    Estacao& e = Nova("");
+    ASSERT_TRUE(e.pasta.VerificarPasta("SALA", kPasta));
+    for (const std::string nome : {"TODOS", "OS TODOS", "XTODOSY", "   ", ""})
+        EXPECT_EQ(e.pasta.ConectarUsuario("SALA", kPasta, nome), -2) << nome;
+    EXPECT_TRUE(e.ui.mensagens.empty());
+    EXPECT_EQ(Usuarios(), "");
+    EXPECT_EQ(e.pasta.ConectarUsuario("SALA", kPasta, "TODAS"), 1);
+    EXPECT_EQ(Usuarios(), "TODAS\r\n");
+}
+
+TEST_F(PastaMensagensTeste, NomeJaPresenteEmOutraCaixa) {
+    Usuarios("ana\r\n");
+    Estacao& e = Nova("ANA");
+    EXPECT_EQ(e.Entrar(), 0);
+    EXPECT_TRUE(e.ui.mensagens.empty()); // the callers say it
+    EXPECT_FALSE(e.pasta.ReconectarUsuario());
+    EXPECT_EQ(e.Textos(), std::vector<std::string>{"Usuário já conectado nesta pasta."_ansi});
+    EXPECT_FALSE(e.sessao.conectado);
+    EXPECT_EQ(Usuarios(), "ana\r\n");
+}
+
+TEST_F(PastaMensagensTeste, DepositoEColeta) {
+    Estacao& ana = Conectada("ANA");
+    Estacao& jose = Conectada("JOSE");
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada); // size 0
+
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "Bom dia"));
+    const std::string guardado = tmp.Ler(Sala("ana_jose.msg"));
+    ASSERT_EQ(guardado.size(), 9u);
+    EXPECT_EQ(guardado, EmbaralharTexto("Bom dia", 0) + "\r\n");
+    EXPECT_NE(guardado.substr(0, 7), "Bom dia");
+
+    Coleta c = ana.pasta.LerMensagem("JOSE");
+    EXPECT_EQ(c.estado, Coleta::Estado::Recebida);
+    EXPECT_EQ(c.mensagem, "Bom dia\r\n");
+    EXPECT_EQ(TamanhoArquivo(kPasta + "ana_jose.msg"), 0);
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
+
+    // Two deposits before a collection: the second replaces the first.
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "primeira"));
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "Ação\r\nsegunda"_ansi));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "Ação\r\nsegunda\r\n"_ansi);
+
+    // A missing file means nothing waits, as does our own name.
+    EXPECT_EQ(ana.pasta.LerMensagem("NINGUEM").estado, Coleta::Estado::Nada);
+    EXPECT_EQ(ana.pasta.LerMensagem("ANA").estado, Coleta::Estado::Nada);
+    EXPECT_FALSE(tmp.Existe(Sala("ana_ninguem.msg")));
+}
+
+TEST_F(PastaMensagensTeste, ColetaNormalizaQuebrasSozinhas) {
+    Estacao& ana = Nova("ANA");
+    ana.pasta.VerificarPasta("SALA", kPasta);
+    tmp.Escrever(Sala("ana_jose.msg"), EmbaralharTexto("um", 0) + "\n" + EmbaralharTexto("dois", 0) + "\r");
+    EXPECT_EQ(ana.pasta.LerMensagem(" JOSE ").mensagem, "um\r\ndois\r\n");
+}
+
+TEST_F(PastaMensagensTeste, ArquivosPresosPorOutraEstacao) {
+    Estacao& ana = Conectada("ANA");
+    Estacao& jose = Conectada("JOSE");
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "oi"));
+    ASSERT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+    const std::string antes = Usuarios();
+    {
+        plataforma::ArquivoExclusivo preso;
+        ASSERT_TRUE(preso.Abrir(kPasta + "users.fvx", plataforma::ArquivoExclusivo::Modo::Existente));
+        Estacao& beto = Nova("BETO");
+        EXPECT_EQ(beto.Entrar(), -3);
+        EXPECT_EQ(beto.Textos(), std::vector<std::string>{"Erro ao abrir o arquivo de usuários."_ansi});
+
+        Usuarios(antes + "NOVO\r\n"); // another station's change, unseen while held
+        EXPECT_EQ(ana.pasta.AtualizarUsuarios(), atualizacaoAbandonada);
+        EXPECT_TRUE(ana.sessao.avisos.empty());
+        EXPECT_EQ(ana.sessao.usuarios, (std::vector<std::string>{"ANA", "JOSE"}));
+        EXPECT_EQ(jose.pasta.DesconectarUsuario("JOSE"), Desconexao::Abandonada);
+        EXPECT_TRUE(ana.ui.mensagens.empty());
+        EXPECT_TRUE(jose.ui.mensagens.empty());
+    }
+    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+    EXPECT_EQ(ana.sessao.avisos, std::vector<std::string>{"<<< NOVO >>> entrou na sala..."});
+    {
+        plataforma::ArquivoExclusivo preso;
+        ASSERT_TRUE(preso.Abrir(kPasta + "ana_jose.msg", plataforma::ArquivoExclusivo::Modo::Existente));
+        EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::FalhaLeitura);
+        EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", "outra"));
+    }
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "oi\r\n"); // left untouched
+}
+
+TEST_F(PastaMensagensTeste, ArquivosGrandesDemaisSaoDanificados) {
+    Estacao& ana = Nova("ANA");
+    ASSERT_TRUE(ana.pasta.VerificarPasta("SALA", kPasta));
+    const std::string enorme(tamanhoMaximoArquivoPasta + 1, 'x');
+    tmp.Escrever(Sala("ana_jose.msg"), enorme);
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::FalhaLeitura);
+    EXPECT_EQ(tmp.Ler(Sala("ana_jose.msg")).size(), enorme.size());
+    EXPECT_FALSE(ana.pasta.GravarMensagem("JOSE", enorme));
+    EXPECT_FALSE(tmp.Existe(Sala("jose_ana.msg")));
+
+    Usuarios(std::string(tamanhoMaximoArquivoPasta, 'A') + "\r\n");
+    EXPECT_EQ(ana.Entrar(), -3);
+    EXPECT_EQ(ana.Textos(), std::vector<std::string>{"Erro ao abrir o arquivo de usuários."_ansi});
+    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), atualizacaoAbandonada);
+}
+
+TEST_F(PastaMensagensTeste, LeituraDoArquivoDeUsuarios) {
+    // Lone CR and LF end lines; a NUL ends the text; a last line may lack its end.
+    Usuarios("A\rB\nC\r\n\r\nD\0E\r\n"s);
+    Estacao& x = Nova("JOÃO"_ansi);
+    ASSERT_EQ(x.Entrar(), 1);
+    EXPECT_EQ(x.sessao.usuarios, (std::vector<std::string>{"A", "B", "C", "D", "JOÃO"_ansi}));
+    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n\r\nD\r\nJO\xC3O\r\n");
+    EXPECT_TRUE(plataforma::ArquivoExiste(kPasta + "jo\xE3o_a.msg"));
+}
+
+TEST_F(PastaMensagensTeste, AvisosSaidasAntesDeEntradas) {
+    Usuarios("A\r\nB\r\nC\r\n");
+    Estacao& a = Nova("A");
+    EXPECT_EQ(a.pasta.AtualizarUsuarios(), 1); // the first refresh sees everybody arrive
+    EXPECT_EQ(a.pasta.AtualizarUsuarios(), 0);
+    EXPECT_TRUE(a.sessao.avisos.empty());
+
+    Usuarios("D\r\nA\r\nC\r\n");
+    EXPECT_EQ(a.pasta.AtualizarUsuarios(), 1);
+    EXPECT_EQ(a.sessao.avisos, (std::vector<std::string>{"<<< B >>> saiu da sala...",
+                                                         "<<< D >>> entrou na sala..."}));
+    EXPECT_EQ(a.sessao.usuarios, (std::vector<std::string>{"D", "A", "C"}));
+
+    // Leaving and coming back between two refreshes, in another case, is no change.
+    Usuarios("A\r\nC\r\nd\r\n");
+    EXPECT_EQ(a.pasta.AtualizarUsuarios(), 0);
+    EXPECT_TRUE(a.sessao.avisos.empty());
+}
+
+TEST_F(PastaMensagensTeste, ArquivoDeUsuariosApagadoDuranteASessao) {
+    Estacao& a = Conectada("A");
+    Estacao& b = Conectada("B");
+    ASSERT_EQ(a.pasta.AtualizarUsuarios(), 1);
+    fs::remove(tmp.Host() + "/" + Sala("users.fvx"));
+    EXPECT_EQ(a.pasta.AtualizarUsuarios(), -1);
+    EXPECT_EQ(a.sessao.usuarios, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(a.pasta.DesconectarUsuario("A"), Desconexao::Concluida);
+    EXPECT_EQ(Usuarios(), "B\r\n");
+    EXPECT_TRUE(a.ui.mensagens.empty());
+
+    // With the folder itself gone the logoff cannot write.
+    fs::remove_all(tmp.Host() + "/rede/sala");
+    EXPECT_EQ(b.pasta.AtualizarUsuarios(), -1);
+    EXPECT_EQ(b.pasta.DesconectarUsuario("B"), Desconexao::Falhou);
+    EXPECT_EQ(b.Textos(), std::vector<std::string>{"Erro ao atualizar o arquivo de usuários."_ansi});
+    EXPECT_FALSE(tmp.Existe("rede/sala"));
+}
+
+TEST_F(PastaMensagensTeste, VerificarPasta) {
+    Estacao& e = Nova("ANA");
+    // A directory without a users file gets an empty one; the room is empty.
+    fs::create_directories(tmp.Host() + "/rede/sala");
+    EXPECT_TRUE(e.pasta.VerificarPasta("SALA", kPasta));
+    EXPECT_EQ(Usuarios(), "");
+
+    e.sessao.criarAutomatico = false;
+    e.ui.respostas = {7};
+    EXPECT_FALSE(e.pasta.VerificarPasta("OUTRA", "c:\\rede\\outra\\"));
+    EXPECT_FALSE(tmp.Existe("rede/outra"));
+    ASSERT_EQ(e.ui.mensagens.size(), 1u);
+    EXPECT_EQ(e.ui.mensagens[0].titulo, "Atenção"_ansi);
+    EXPECT_EQ(e.ui.mensagens[0].texto,
+              "A Pasta de Mensagens OUTRA não foi encontrada.\rDeseja criar esta pasta agora ??? "_ansi);
+    EXPECT_EQ(e.ui.mensagens[0].tipo, 7);
+    e.ui.respostas = {6};
+    EXPECT_TRUE(e.pasta.VerificarPasta("OUTRA", "c:\\rede\\outra\\"));
+    EXPECT_TRUE(tmp.Existe("rede/outra/users.fvx"));
+
+    // A file where the folder should be: it cannot be created.
+    e.sessao.criarAutomatico = true;
+    tmp.Escrever("arquivo", "x");
+    EXPECT_FALSE(e.pasta.VerificarPasta("RUIM", "c:\\arquivo\\sala\\"));
+    EXPECT_EQ(e.ui.mensagens.back().texto, "Erro ao criar a Pasta de Mensagens RUIM.");
+    EXPECT_EQ(e.pasta.ConectarUsuario("RUIM", "c:\\arquivo\\sala\\", "ANA"), -1);
+}
+
+TEST_F(PastaMensagensTeste, LogonNaPartidaCriaPastasOuPergunta) {
+    auto Preparar = [](Estacao& e) {
+        e.sessao.nomesPastas = {"UM", "DOIS"};
+        e.sessao.caminhosPastas = {"c:\\um\\", "c:\\dois\\"};
+        e.sessao.nomePasta = "dois";
+        e.sessao.caminhoPasta = "c:\\dois\\";
+    };
+    Estacao& auto_ = Nova("ANA");
+    Preparar(auto_);
+    EXPECT_TRUE(auto_.pasta.ReconectarUsuario());
+    EXPECT_TRUE(auto_.sessao.conectado);
+    EXPECT_TRUE(auto_.ui.mensagens.empty());
+    EXPECT_EQ(tmp.Ler("um/users.fvx"), "");
+    EXPECT_EQ(tmp.Ler("dois/users.fvx"), "ANA\r\n");
+    fs::remove_all(tmp.Host() + "/um");
+    fs::remove_all(tmp.Host() + "/dois");
+
+    Estacao& pergunta = Nova("BETO");
+    Preparar(pergunta);
+    pergunta.sessao.criarAutomatico = false;
+    pergunta.ui.respostas = {6, 7};
+    EXPECT_FALSE(pergunta.pasta.ReconectarUsuario());
+    EXPECT_EQ(pergunta.ui.mensagens.size(), 2u); // once per missing folder, the No ends it
+    EXPECT_TRUE(tmp.Existe("um/users.fvx"));
+    EXPECT_FALSE(tmp.Existe("dois"));
+    EXPECT_FALSE(pergunta.sessao.conectado);
+
+    // An empty remembered name ends silently; an unknown folder name too.
+    Estacao& vazio = Nova("");
+    Preparar(vazio);
+    EXPECT_FALSE(vazio.pasta.ReconectarUsuario());
+    vazio.sessao.usuario = "CARLA";
+    vazio.sessao.nomePasta = "TRES";
+    EXPECT_FALSE(vazio.pasta.ReconectarUsuario());
+    EXPECT_TRUE(vazio.ui.mensagens.empty());
+}
+
+// Hostile lines written by another station never become file names, and
+// nothing outside the folder is created or deleted.
+TEST_F(PastaMensagensTeste, NomesHostisNaoSaemDaPasta) {
+    tmp.Escrever("X", "fora");
+    tmp.Escrever("rede/X", "fora");
+    tmp.Escrever("rede/irma/users.fvx", "");
+    auto Listagem = [&] {
+        std::set<std::string> r;
+        for (auto it = fs::recursive_directory_iterator(tmp.Host()); it != fs::end(it); ++it) {
+            if (it->path().string().find("/rede/sala") != std::string::npos) continue;
+            r.insert(it->path().string() + " " + std::to_string(it->is_regular_file() ? it->file_size() : 0));
+        }
+        return r;
+    };
+    const std::string longa(5000, 'L');
+    const std::string hostis = "..\\..\\X\r\nA/B\r\nC:X\r\n" + longa + "\r\n..\\irma\\users\r\n";
+    Usuarios(hostis + "ANA\r\n");
+    const auto antes = Listagem();
+
+    Estacao& ana = Nova("ANA");
+    Estacao& beto = Nova("BETO");
+    ASSERT_EQ(beto.Entrar(), 1);
+    EXPECT_EQ(beto.sessao.usuarios, (std::vector<std::string>{"ANA", "BETO"}));
+    ASSERT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+    EXPECT_EQ(ana.sessao.avisos, (std::vector<std::string>{"<<< ANA >>> entrou na sala...",
+                                                          "<<< BETO >>> entrou na sala..."}));
+    for (const std::string& r : std::vector<std::string>{"..\\..\\X", "A/B", "C:X", longa, "..\\irma\\users"}) {
+        EXPECT_FALSE(beto.pasta.GravarMensagem(r, "oi"));
+        EXPECT_EQ(beto.pasta.LerMensagem(r).estado, Coleta::Estado::Nada);
+    }
+    ASSERT_TRUE(beto.pasta.GravarMensagem("ANA", "oi"));
+    EXPECT_EQ(ana.pasta.LerMensagem("BETO").mensagem, "oi\r\n");
+    EXPECT_EQ(beto.pasta.DesconectarUsuario("BETO"), Desconexao::Concluida);
+    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+
+    EXPECT_EQ(Usuarios(), hostis + "ANA\r\n"); // other stations' lines are kept
+    EXPECT_EQ(Msgs(), std::set<std::string>{});
+    EXPECT_EQ(Listagem(), antes);
+
+    // The same names refused at logon, with a message this time.
+    for (const std::string& nome : std::vector<std::string>{"..\\X", "A/B", "C:X", "A*", "CON", "nul.a", "A\tB", longa}) {
+        Estacao& m = Nova(nome);
+        EXPECT_EQ(m.Entrar(), -2) << nome;
+        ASSERT_EQ(m.ui.mensagens.size(), 1u) << nome;
+        EXPECT_EQ(m.ui.mensagens[0].titulo, "Erro");
+    }
+    EXPECT_EQ(Usuarios(), hostis + "ANA\r\n");
+    EXPECT_EQ(Listagem(), antes);
+}
+
+} // namespace

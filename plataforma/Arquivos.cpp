@@ -69,6 +69,30 @@ Leitura LerArquivoHost(const std::string& host, std::size_t limite, std::string&
 
 } // namespace interno
 
+bool CoincideCuringa(std::string_view p, std::string_view n) {
+    // Iterative '*' matching with one backtrack point: linear enough for names.
+    std::size_t i = 0, j = 0, estrela = std::string_view::npos, volta = 0;
+    auto igual = [](char a, char b) {
+        return IguaisSemCaixa(std::string_view(&a, 1), std::string_view(&b, 1));
+    };
+    while (j < n.size()) {
+        if (i < p.size() && (p[i] == '?' || igual(p[i], n[j]))) {
+            ++i;
+            ++j;
+        } else if (i < p.size() && p[i] == '*') {
+            estrela = i++;
+            volta = j;
+        } else if (estrela != std::string_view::npos) {
+            i = estrela + 1;
+            j = ++volta;
+        } else
+            return false;
+    }
+    while (i < p.size() && p[i] == '*')
+        ++i;
+    return i == p.size();
+}
+
 namespace {
 
 std::optional<struct stat> Examinar(std::string_view dos, bool seguir) {
@@ -109,37 +133,14 @@ std::string_view NomeDe(std::string_view host) {
     return host.substr(host.rfind('/') + 1);
 }
 
-bool Coincide(std::string_view p, std::string_view n) {
-    // Iterative '*' matching with one backtrack point: linear enough for names.
-    std::size_t i = 0, j = 0, estrela = std::string_view::npos, volta = 0;
-    auto igual = [](char a, char b) {
-        return IguaisSemCaixa(std::string_view(&a, 1), std::string_view(&b, 1));
-    };
-    while (j < n.size()) {
-        if (i < p.size() && (p[i] == '?' || igual(p[i], n[j]))) {
-            ++i;
-            ++j;
-        } else if (i < p.size() && p[i] == '*') {
-            estrela = i++;
-            volta = j;
-        } else if (estrela != std::string_view::npos) {
-            i = estrela + 1;
-            j = ++volta;
-        } else
-            return false;
-    }
-    while (i < p.size() && p[i] == '*')
-        ++i;
-    return i == p.size();
-}
-
 // As on Windows: "x.*" also matches "x" (so "*.*" matches every name), and
 // "x." matches a name without a dot.
 bool CoincideDos(std::string_view padrao, std::string_view nome) {
-    if (Coincide(padrao, nome)) return true;
-    if (padrao.ends_with(".*") && Coincide(padrao.substr(0, padrao.size() - 2), nome)) return true;
+    if (CoincideCuringa(padrao, nome)) return true;
+    if (padrao.ends_with(".*") && CoincideCuringa(padrao.substr(0, padrao.size() - 2), nome))
+        return true;
     return padrao.ends_with('.') && nome.find('.') == std::string_view::npos &&
-           Coincide(padrao.substr(0, padrao.size() - 1), nome);
+           CoincideCuringa(padrao.substr(0, padrao.size() - 1), nome);
 }
 
 int AbrirHost(const std::string& host, int flags) {

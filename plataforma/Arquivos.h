@@ -50,6 +50,9 @@ struct EntradaBusca {
 // order. An entry is returned when it has no hidden, system or directory bit
 // outside the mask (the Windows rule): plain files and links always match, a
 // directory needs 16, a dot name needs 2. Names holding a backslash are not listed.
+// '*' any run of characters, '?' one character, letters without regard to case.
+bool CoincideCuringa(std::string_view padrao, std::string_view nome);
+
 class BuscaArquivos {
 public:
     BuscaArquivos();

@@ -1,5 +1,6 @@
 #include "zentunz.h"
 
+#include "Arquivos.h"
 #include "Texto1252.h"
 #include "Unidades.h"
 
@@ -80,27 +81,6 @@ std::optional<std::vector<std::string>> ComponentesSeguros(std::string_view nome
     return partes;
 }
 
-// '*' any run (separators included), '?' one character; both texts already
-// upper case with '/' as the separator.
-bool CasaCuringa(std::string_view padrao, std::string_view texto) {
-    std::size_t p = 0, t = 0, estrela = std::string_view::npos, marca = 0;
-    while (t < texto.size()) {
-        if (p < padrao.size() && (padrao[p] == '?' || padrao[p] == texto[t])) {
-            ++p; ++t;
-        } else if (p < padrao.size() && padrao[p] == '*') {
-            estrela = p++;
-            marca = t;
-        } else if (estrela != std::string_view::npos) {
-            p = estrela + 1;
-            t = ++marca;
-        } else {
-            return false;
-        }
-    }
-    while (p < padrao.size() && padrao[p] == '*') ++p;
-    return p == padrao.size();
-}
-
 std::string FormaComparavel(std::string_view texto1252) {
     std::string s = plataforma::Maiusculas1252(texto1252);
     std::replace(s.begin(), s.end(), '\\', '/');
@@ -160,7 +140,7 @@ public:
                 std::string comparavel = FormaComparavel(exibido);
                 bool algum = false;
                 for (std::size_t k = 0; k < especificacoes.size(); ++k)
-                    if (CasaCuringa(especificacoes[k], comparavel)) algum = casou[k] = true;
+                    if (plataforma::CoincideCuringa(especificacoes[k], comparavel)) algum = casou[k] = true;
                 if (!algum) continue;
             }
             Desfecho d = Membro(zip.get(), static_cast<zip_uint64_t>(i), nome, exibido);

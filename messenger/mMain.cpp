@@ -1,4 +1,8 @@
 #include "mMain.h"
+#include "Anexo.h"
+#include "Configuracao.h"
+#include "fFilesel.h"
+#include "mPrinttx.h"
 
 #include "EstiloJanelas.h"
 #include "Janela1252.h"
@@ -749,15 +753,32 @@ void TfrmMain::itmExcluirClick() {
 void TfrmMain::itmSelecionarTudoClick() { AreaAtiva()->selectAll(); }
 
 void TfrmMain::itmColarDeClick() {
-    // saving/printing/paste-from-file arrive with the file dialog
+    TimerParado parado(Timer1);
+    bool confirmado = false;
+    std::string arquivo;
+    EscolherArquivo("Colar De (Anexar Arquivo)", modoAbrir, semVisualizacao, 0,
+                    "Arquivo Texto (*.txt)|*.txt|Todos os Arquivos (*.*)|*.*", PastaDoPrograma(),
+                    confirmado, arquivo);
+    if (confirmado) {
+        ui_.CursorOcupado();
+        if (auto linhas = LerLinhasAnexo(arquivo)) {
+            for (const std::string& linha : *linhas)
+                memMsgEnv_Tmp->appendPlainText(ParaQString(linha));
+            ui_.CursorNormal();
+        } else {
+            ui_.CursorNormal();
+            Erro("Erro ao anexar o arquivo selecionado.");
+        }
+    }
+    memMsgEnv_Tmp->setFocus();
 }
 
-void TfrmMain::SalvarMensagens(bool /*recebidas*/) {
-    // saving/printing/paste-from-file arrive with the file dialog
+void TfrmMain::SalvarMensagens(bool recebidas) {
+    ::SalvarMensagens(recebidas ? *memMsgRec : *memMsgEnv, recebidas, ui_, Timer1);
 }
 
-void TfrmMain::ImprimirMensagens(bool /*recebidas*/) {
-    // saving/printing/paste-from-file arrive with the file dialog
+void TfrmMain::ImprimirMensagens(bool recebidas) {
+    ::ImprimirMensagens(this, recebidas ? *memMsgRec : *memMsgEnv, recebidas, ui_, Timer1);
 }
 
 void TfrmMain::itmAutoriaClick() { MostrarSobre(this); }

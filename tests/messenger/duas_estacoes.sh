@@ -109,14 +109,18 @@ enviar() { # <janela> <texto> <arquivo de par>
   teclar "$janela" ctrl+a
   xdotool type --delay 20 "$texto"
   # "&Enviar" is enabled once the poll has seen the other station: click until
-  # the deposit shows.
-  local fim=$((SECONDS + 15))
-  until [ -e "$par" ]; do
+  # the deposit shows. The pair file may exist already (made at logon), so a
+  # deposit is a new modification time.
+  local antes fim=$((SECONDS + 30))
+  antes=$(marca "$par")
+  until [ "$(marca "$par")" != "$antes" ]; do
     ((SECONDS < fim)) || falhar "nenhuma mensagem depositada em $3"
     clicar "$janela" 86 185
-    esperar 1 test -e "$par" || true
+    esperar 1 mudou "$par" "$antes" || true
   done
 }
+marca() { stat -c %y "$1" 2>/dev/null || echo nenhum; }
+mudou() { [ "$(marca "$1")" != "$2" ]; }
 coletada() { [ -e "$1" ] && [ ! -s "$1" ]; }
 
 recebidas() { # <janela>: the received messages, through the clipboard
@@ -133,9 +137,9 @@ msg_ana="Olá, José! Tudo bem?"
 msg_jose="Tudo ótimo, Ana."
 
 enviar "$janela_ana" "$msg_ana" jose_ana.msg
-esperar 5 coletada "$sala/jose_ana.msg" || falhar "JOSE não coletou jose_ana.msg"
+esperar 15 coletada "$sala/jose_ana.msg" || falhar "JOSE não coletou jose_ana.msg"
 enviar "$janela_jose" "$msg_jose" ana_jose.msg
-esperar 5 coletada "$sala/ana_jose.msg" || falhar "ANA não coletou ana_jose.msg"
+esperar 15 coletada "$sala/ana_jose.msg" || falhar "ANA não coletou ana_jose.msg"
 
 # The picture, before the copying below selects the texts. Without a window
 # manager there are no title bars: each caption is written above its window.

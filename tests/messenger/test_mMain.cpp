@@ -12,6 +12,7 @@
 #include "fMsgdlg.h"
 #include "fStrlib.h"
 #include "mDefpast.h"
+#include "fFilesel.h"
 #include "mMain.h"
 
 #include <QAction>
@@ -630,6 +631,62 @@ private slots:
 
         C<QPushButton>("sbtLimparMsgRecebidas")->click();
         QVERIFY(rec->toPlainText().isEmpty());
+    }
+
+    // "Colar De...": lines appended, the poll running again on every way out.
+    void ColarDeArquivo() {
+        Abrir(Ini("A"));
+        Estacao b("B");
+        ComOutro(b);
+        tmp->Escrever("anexo.txt", "linha 1\r\nlinha \xE9 2\nfim");
+        tmp->Escrever("binario.dat", std::string("MZ\0\x01", 4));
+        tmp->Escrever("grande.txt", std::string(1024 * 1024 + 1, 'x'));
+        QTimer* timer = C<QTimer>("Timer1");
+        QPlainTextEdit* compor = Area("memMsgEnv_Tmp");
+        compor->setPlainText(QStringLiteral("oi"));
+        RespostaArquivo arquivos;
+        arquivos.Escolher("c:\\anexo.txt");
+        Item("itmColarDe")->trigger();
+        QCOMPARE(Linhas(compor), (QStringList{"oi", "linha 1", QStringLiteral("linha é 2"), "fim"}));
+        QCOMPARE(arquivos.Chamadas().at(0).titulo, std::string("Colar De (Anexar Arquivo)"));
+        QCOMPARE(arquivos.Chamadas().at(0).modo, modoAbrir);
+        QVERIFY(timer->isActive());
+        QVERIFY(resp->Chamadas().empty());
+
+        for (const char* recusado : {"c:\\binario.dat", "c:\\grande.txt", "c:\\sumido.txt"}) {
+            arquivos.Escolher(recusado);
+            Item("itmColarDe")->trigger();
+            QCOMPARE(Textos().last(), QStringLiteral("Erro ao anexar o arquivo selecionado."));
+            QCOMPARE(Linhas(compor).size(), 4); // what it held stays
+            QVERIFY(timer->isActive());
+        }
+        arquivos.Cancelar();
+        Item("itmColarDe")->trigger();
+        QCOMPARE(Linhas(compor).size(), 4);
+        QVERIFY(timer->isActive());
+    }
+
+    // Saving and printing stop the poll and start it again, whatever happens.
+    void SalvarEImprimirOsLogs() {
+        Abrir(Ini("A"));
+        Estacao b("B");
+        ComOutro(b);
+        QVERIFY(b.p.GravarMensagem("A", "Bom dia"));
+        frm->Timer1Timer();
+        QTimer* timer = C<QTimer>("Timer1");
+        RespostaArquivo arquivos;
+        arquivos.Escolher("c:\\copia");
+        Item("itmSalvarMsgRec")->trigger();
+        QCOMPARE(tmp->Ler("copia.txt"), std::string("[ B ] -> Bom dia\r\n"));
+        QCOMPARE(arquivos.Chamadas().at(0).titulo, std::string("Salvar Mensagens Recebidas"));
+        QVERIFY(timer->isActive());
+        arquivos.Cancelar();
+        C<QToolButton>("sbtSalvarMsgRec")->click();
+        QVERIFY(timer->isActive());
+        // Without a printer (or with one: the seam below answers Cancel).
+        resp->Responder(1);
+        Item("itmImprimirMsgEnv")->trigger();
+        QVERIFY(timer->isActive());
     }
 };
 

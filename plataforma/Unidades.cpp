@@ -308,6 +308,13 @@ std::optional<std::string> CaminhoHost(std::string_view dos) {
     std::string host = *raiz;
     std::string_view resto = std::string_view(*completo).substr(3);
     if (resto.find('/') != std::string_view::npos) return std::nullopt;
+    // The common case in one lookup: every component exists as given.
+    std::string direto = host;
+    ParaCadaParte(resto, '\\', [&](std::string_view comp) {
+        if (!comp.empty()) direto = Juntar(direto, Nome1252ParaHost(comp));
+    });
+    struct stat st;
+    if (!resto.empty() && lstat(direto.c_str(), &st) == 0) return direto;
     bool procurar = true; // false once a component is missing: nothing below it exists
     if (!resto.empty())
         ParaCadaParte(resto, '\\', [&](std::string_view comp) {

@@ -17,11 +17,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-RespostaPasta* respostaAtual = nullptr;
-
-} // namespace
 
 TfrmDirSel::TfrmDirSel(QWidget* pai) : QDialog(pai) {
     setObjectName("frmDirSel");
@@ -244,24 +239,10 @@ void EscolherPasta(const std::string& titulo, const std::string& pastaInicial, b
 
 // ---- Test seam ----
 
-RespostaPasta::RespostaPasta() : anterior_(respostaAtual) {
-    respostaAtual = this;
-}
-RespostaPasta::~RespostaPasta() {
-    respostaAtual = anterior_;
-}
-RespostaPasta* RespostaPasta::Atual() {
-    return respostaAtual;
-}
-
 void RespostaPasta::Responder(const std::string& titulo, const std::string& pastaInicial,
                               bool& confirmado, std::string& pasta) {
     chamadas_.push_back({titulo, pastaInicial});
-    std::optional<std::string> r;
-    if (!respostas_.empty()) {
-        r = std::move(respostas_.front());
-        respostas_.pop_front();
-    }
+    std::optional<std::string> r = Proxima();
     confirmado = r.has_value();
     pasta = r.value_or(std::string());
 }

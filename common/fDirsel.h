@@ -8,6 +8,8 @@
 // EscolherPasta instead (see below).
 #pragma once
 
+#include "RespostaEmPilha.h"
+
 #include <QDialog>
 
 #include <deque>
@@ -88,27 +90,20 @@ private:
 // While one of these is alive, EscolherPasta opens no window: it records the
 // call and answers from the queue; an empty queue answers as "&Cancelar"
 // would. Nested responders stack.
-class RespostaPasta {
+class RespostaPasta : public RespostaEmPilha<RespostaPasta, std::string> {
 public:
     struct Chamada {
         std::string titulo, pastaInicial;
     };
 
-    RespostaPasta();
-    ~RespostaPasta();
-    RespostaPasta(const RespostaPasta&) = delete;
-    RespostaPasta& operator=(const RespostaPasta&) = delete;
-
-    void Escolher(std::string pasta) { respostas_.emplace_back(std::move(pasta)); }
-    void Cancelar() { respostas_.emplace_back(std::nullopt); }
+    void Escolher(std::string pasta) { Enfileirar(std::move(pasta)); }
+    void Cancelar() { Enfileirar(std::nullopt); }
     const std::vector<Chamada>& Chamadas() const { return chamadas_; }
 
-    static RespostaPasta* Atual();
     void Responder(const std::string& titulo, const std::string& pastaInicial, bool& confirmado,
                    std::string& pasta);
 
 private:
     std::vector<Chamada> chamadas_;
-    std::deque<std::optional<std::string>> respostas_;
-    RespostaPasta* anterior_;
 };
+

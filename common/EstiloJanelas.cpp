@@ -1,5 +1,6 @@
 #include "EstiloJanelas.h"
 
+#include <QMouseEvent>
 #include <QPushButton>
 
 QFont FonteJanela(int pixels, bool negrito) {
@@ -25,4 +26,12 @@ void DestacarBotoes(QPushButton* sob, QPushButton* confirmar,
                     std::initializer_list<QPushButton*> recusar) {
     Colorir(confirmar, sob == confirmar ? QColor(0, 255, 0) : QColor(Qt::black));
     for (QPushButton* b : recusar) Colorir(b, sob == b ? QColor(255, 0, 0) : QColor(Qt::black));
+}
+
+QWidget* WidgetSobMouse(QWidget* janela, QObject* alvo, QEvent* e) {
+    if (e->type() == QEvent::MouseMove) {
+        QPoint ponto = janela->mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+        if (QWidget* w = janela->childAt(ponto)) return w;
+    }
+    return qobject_cast<QWidget*>(alvo);
 }

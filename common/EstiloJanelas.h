@@ -6,7 +6,10 @@
 
 #include <initializer_list>
 
+class QEvent;
+class QObject;
 class QPushButton;
+class QWidget;
 
 // "MS Sans Serif" is not on Linux; the nearest sans faces stand in for it.
 QFont FonteJanela(int pixels, bool negrito);
@@ -16,3 +19,7 @@ QFont FonteJanela(int pixels, bool negrito);
 // black. sob null (the mouse over anything else) turns them all black.
 void DestacarBotoes(QPushButton* sob, QPushButton* confirmar,
                     std::initializer_list<QPushButton*> recusar);
+
+// What a mouse event of an event filter is really over: a move that a button
+// ignores reaches its parents too, and they must not take its highlight away.
+QWidget* WidgetSobMouse(QWidget* janela, QObject* alvo, QEvent* e);

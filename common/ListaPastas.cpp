@@ -257,9 +257,11 @@ bool CriarPastaPedida() {
     bool confirmado = false;
     SolicitarValor("Criar Pasta", "Informe um nome para esta pasta.", nome, confirmado);
     if (!confirmado) return false;
-    // An existing name is a failure, as on Windows, not a silent success.
+    // An existing name is a failure, as on Windows, not a silent success; so is
+    // a missing parent (Windows creates one folder, not a chain).
     const auto alvo = NomeValido(nome, true) ? plataforma::CaminhoDosCompleto(nome) : std::nullopt;
-    if (!alvo || plataforma::Atributos(*alvo) != -1 || !plataforma::CriarPasta(*alvo)) {
+    if (!alvo || plataforma::Atributos(*alvo) != -1 ||
+        !plataforma::PastaExiste(ExtrairPasta(*alvo)) || !plataforma::CriarPasta(*alvo)) {
         Erro("Erro ao tentar criar esta pasta.");
         return false;
     }

@@ -308,7 +308,7 @@ void TfrmMsgDlg::keyPressEvent(QKeyEvent* e) {
 
 bool TfrmMsgDlg::eventFilter(QObject* alvo, QEvent* e) {
     if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
-        auto* b = qobject_cast<QPushButton*>(alvo);
+        auto* b = qobject_cast<QPushButton*>(WidgetSobMouse(this, alvo, e));
         if (b && std::find(std::begin(botoes_), std::end(botoes_), b) != std::end(botoes_))
             DestacarBotao(b);
         else

@@ -22,11 +22,12 @@ bool FluxoTexto::EscreverLinha(std::string_view linha) {
 }
 
 bool FluxoTexto::QuebrarPagina() {
-    // A page already waiting is a blank one the text asked for: it is real.
-    if (paginaPendente_ && !dispositivo_.NovaPagina()) return false;
+    // A page already waiting because the text asked for one is a real blank
+    // page; one waiting only because the last line filled its page is not.
+    if (paginaPendente_ && quebraPedida_ && !dispositivo_.NovaPagina()) return false;
     x_ = y_ = 0;
     alturaLinha_ = 0;
-    paginaPendente_ = true;
+    paginaPendente_ = quebraPedida_ = true;
     return true;
 }
 
@@ -93,6 +94,7 @@ void FluxoTexto::NovaLinha() {
     if (cheia) {
         y_ = 0;
         paginaPendente_ = true;
+        quebraPedida_ = false;
     }
 }
 

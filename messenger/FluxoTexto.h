@@ -59,6 +59,7 @@ private:
     int x_ = 0, y_ = 0;
     int alturaLinha_ = 0; // tallest piece drawn on the current line; 0 for none
     bool paginaPendente_ = false;
+    bool quebraPedida_ = false; // the page waiting was asked for by a form feed
 };
 
 inline constexpr const char* kTituloTrabalho = "Falavox";

@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QListWidget>
 #include <QMediaDevices>
 #include <QMediaPlayer>
@@ -235,6 +236,13 @@ TfrmFileSel::TfrmFileSel(QWidget* pai) : QDialog(pai) {
         setTabOrder(ordem[i - 1], ordem[i]);
 
     connect(edtNomeArq, &QLineEdit::textChanged, this, &TfrmFileSel::edtNomeArqChange);
+    // What the keys refuse does not come in by pasting either: an extension
+    // comes only from picking a file in the list.
+    connect(edtNomeArq, &QLineEdit::textEdited, this, [this](const QString& texto) {
+        QString limpo = texto;
+        limpo.remove(QRegularExpression(QStringLiteral("[*./:<>?\\\\]")));
+        if (limpo != texto) edtNomeArq->setText(limpo);
+    });
     connect(flsArquivos, &QListWidget::itemSelectionChanged, this, &TfrmFileSel::flsArquivosChange);
     connect(flsArquivos, &QListWidget::itemDoubleClicked, this, &TfrmFileSel::SelecionarArquivo);
     connect(fcbTiposArq, &QComboBox::activated, this, &TfrmFileSel::fcbTiposArqChange);

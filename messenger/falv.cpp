@@ -1,5 +1,7 @@
 // Falavox: the splash for three seconds, then the main window until it closes.
 // The command line is ignored.
+#include "Janela1252.h"
+#include "TextosFalv.h"
 #include "mMain.h"
 #include "mSplash.h"
 
@@ -7,8 +9,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // The title "Falavox" is the splash's own window title: an application
-    // display name would be appended by Qt to every caption on X11.
+    // The task bar's name for the program. Not the display name: Qt would
+    // append that to every caption on X11.
+    QApplication::setApplicationName(ParaQString(TituloPrograma()));
     QApplication::setWindowIcon(IconePrograma());
 
     MostrarAbertura();

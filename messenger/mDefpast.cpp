@@ -266,8 +266,9 @@ void TfrmDefPastas::keyPressEvent(QKeyEvent* e) {
 
 bool TfrmDefPastas::eventFilter(QObject* alvo, QEvent* e) {
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
-        if (alvo == bbtOk || alvo == bbtCancel)
-            DestacarBotao(static_cast<QPushButton*>(alvo));
+        QWidget* sob = WidgetSobMouse(this, alvo, e);
+        if (sob == bbtOk || sob == bbtCancel)
+            DestacarBotao(static_cast<QPushButton*>(sob));
         else
             FormMouseMove();
     }

@@ -186,12 +186,7 @@ void TfrmLogon::keyPressEvent(QKeyEvent* e) {
 
 bool TfrmLogon::eventFilter(QObject* alvo, QEvent* e) {
     if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
-        QWidget* sob = qobject_cast<QWidget*>(alvo);
-        // A move a button ignores reaches its parents too: what lies under the mouse decides.
-        if (e->type() == QEvent::MouseMove) {
-            const QPoint ponto = mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
-            if (QWidget* w = childAt(ponto)) sob = w;
-        }
+        QWidget* sob = WidgetSobMouse(this, alvo, e);
         if (sob == bbtOk || sob == bbtCancel)
             DestacarBotao(static_cast<QPushButton*>(sob));
         else

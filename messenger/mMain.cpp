@@ -375,6 +375,9 @@ void TfrmMain::CriarPaineis() {
     panArqEnvio = Painel("panArqEnvio", panEnvia);
     sbtEnviarMsg = BotaoTexto("sbtEnviarMsg", QStringLiteral("&Enviar"), 172,
                               QStringLiteral("Clique aqui para enviar sua mensagem"));
+    // Alt+E is the "&Editar" menu's too; two owners make Qt fire neither, so the
+    // menu keeps it, as a Windows menu bar's mnemonic does.
+    sbtEnviarMsg->setShortcut(QKeySequence());
     sbtLimparMsgEnviadas = BotaoTexto("sbtLimparMsgEnviadas", QStringLiteral("&Limpar"), 69,
                                       QStringLiteral("Clique aqui para apagar as mensagens enviadas"));
     lblEnvia = Legenda(legendaEnvia, panArqEnvio);
@@ -826,8 +829,9 @@ bool TfrmMain::event(QEvent* e) {
 
 bool TfrmMain::eventFilter(QObject* alvo, QEvent* e) {
     if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
-        if (alvo == sbtEnviarMsg || alvo == sbtLimparMsgEnviadas || alvo == sbtLimparMsgRecebidas)
-            DestacarBotao(static_cast<QPushButton*>(alvo));
+        QWidget* sob = WidgetSobMouse(this, alvo, e);
+        if (sob == sbtEnviarMsg || sob == sbtLimparMsgEnviadas || sob == sbtLimparMsgRecebidas)
+            DestacarBotao(static_cast<QPushButton*>(sob));
         else
             FormMouseMove();
     } else if (e->type() == QEvent::FocusIn) {

@@ -227,7 +227,6 @@ TfrmPrnDlg::TfrmPrnDlg(QPrinter& impressora, const QStringList& impressoras, QWi
                                       QStringLiteral("&Propriedades"), this);
     bbtPropriedades->setObjectName("bbtPropriedades");
     bbtPropriedades->setGeometry(206, 63, 113, 26);
-    bbtPropriedades->setAutoDefault(false);
 
     Chanfro("bevNumCopias", QRect(8, 103, 321, 36), this);
     lblNumCopias = Rotulo("lblNumCopias", QStringLiteral("&Número de Cópias: 000"),
@@ -252,7 +251,6 @@ TfrmPrnDlg::TfrmPrnDlg(QPrinter& impressora, const QStringList& impressoras, QWi
     bbtOk = botao("bbtOk", QStringLiteral("&OK"), QStyle::SP_DialogOkButton, 143);
     bbtOk->setDefault(true);
     bbtCancel = botao("bbtCancel", QStringLiteral("&Cancelar"), QStyle::SP_DialogCancelButton, 240);
-    bbtCancel->setAutoDefault(false);
 
     setTabOrder(cmbImpressora, bbtPropriedades);
     setTabOrder(bbtPropriedades, scbNumCopias);

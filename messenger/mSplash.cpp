@@ -253,7 +253,7 @@ void TfrmSplash::showEvent(QShowEvent* e) {
 
 bool TfrmSplash::eventFilter(QObject* alvo, QEvent* e) {
     if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
-        if (alvo == bbtOk)
+        if (WidgetSobMouse(this, alvo, e) == bbtOk)
             DestacarBotao(bbtOk);
         else
             FormMouseMove();

@@ -195,8 +195,9 @@ void TestFDirsel::criarFalhaComMensagem() {
     TfrmDirSel d;
     d.Iniciar("C:\\Dados\\Cartas");
     RespostaMensagens resposta;
-    // Existing in other case, a file's name, Windows-forbidden characters, nothing.
-    const std::vector<std::string> ruins = {"ALFA", "nota.txt", "a*b", "a/b", "a:b", ""};
+    // Existing in other case, a file's name, Windows-forbidden characters, nothing,
+    // a missing parent.
+    const std::vector<std::string> ruins = {"ALFA", "nota.txt", "a*b", "a/b", "a:b", "", "x\\y"};
     for (const auto& nome : ruins)
         resposta.ResponderValor(nome);
     for (std::size_t i = 0; i < ruins.size(); ++i)

@@ -116,6 +116,18 @@ TEST(FluxoTexto, LogLongoSegueEmOutrasPaginasDoTopo) {
     EXPECT_EQ(g.trabalhos[0].paginas, 4);
 }
 
+TEST(FluxoTexto, LogQueEnchePaginaExataNaoDeixaFolhaEmBranco) {
+    for (int n : {6, 12}) {
+        Gravador g;
+        g.Imprimir(std::vector<std::string>(n, "x"));
+        EXPECT_EQ(g.trabalhos[0].paginas, n / 6) << n;
+    }
+    // A form feed the text asks for still gives its page.
+    Gravador g;
+    g.Imprimir({"x", "\f", "y"});
+    EXPECT_EQ(g.trabalhos[0].paginas, 2);
+}
+
 TEST(FluxoTexto, LinhasVaziasAteOFimDaPaginaNaoCortamOTexto) {
     Gravador g;
     // 14, then empty lines 26 .. 98: still on the page, but "b" 12 high would

@@ -8,6 +8,8 @@
 #include "fFilesel.h"
 #include "fMsgdlg.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -162,7 +164,12 @@ void TestFFilesel::teclasIgnoradasEMinusculas() {
     Escolha r = Chamar(modoSalvar, filtroTexto, "c:\\", [](TfrmFileSel* d) {
         QTest::keyClicks(Nome(d), "Re.la:to\\ri*o?s/<Jun>");
         QCOMPARE(Nome(d)->text(), QString("relatoriosjun"));
-        // What a paste brings in is refused as a whole.
+        // A paste loses what the keys would have refused.
+        QApplication::clipboard()->setText("relatorio.exe");
+        Nome(d)->clear();
+        Nome(d)->paste();
+        QCOMPARE(Nome(d)->text(), QString("relatorioexe"));
+        // What comes in otherwise is refused as a whole.
         Nome(d)->setText("..\\fora");
         Ok(d);
         QVERIFY(d->isVisible());

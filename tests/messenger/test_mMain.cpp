@@ -589,6 +589,13 @@ private slots:
         QCOMPARE(cor(enviar), QColor(0, 255, 0));
         frm->FormMouseMove();
         QCOMPARE(cor(enviar), QColor(Qt::black));
+        // A real move over the button: the button ignores it and its panel sees it
+        // too, which must not take the highlight away.
+        QPointF meio = enviar->rect().center();
+        QMouseEvent mover(QEvent::MouseMove, meio, enviar->mapToGlobal(meio), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(enviar, &mover);
+        QCOMPARE(cor(enviar), QColor(0, 255, 0));
     }
 
     void MenuEditar() {

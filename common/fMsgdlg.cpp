@@ -74,8 +74,6 @@ QIcon Glifo(const QStyle* estilo, int resultado) {
     }
 }
 
-RespostaMensagens* respostaAtual = nullptr;
-
 } // namespace
 
 // ---- Geometry ----
@@ -360,22 +358,9 @@ void RestaurarCursorNormal() {
 
 // ---- Test seam ----
 
-RespostaMensagens::RespostaMensagens() : anterior_(respostaAtual) {
-    respostaAtual = this;
-}
-RespostaMensagens::~RespostaMensagens() {
-    respostaAtual = anterior_;
-}
-RespostaMensagens* RespostaMensagens::Atual() {
-    return respostaAtual;
-}
-
 int RespostaMensagens::Mensagem(const std::string& titulo, const std::string& texto, int tipo) {
     chamadas_.push_back({titulo, texto, tipo, {}});
-    if (resultados_.empty()) return TipoDeMensagem(tipo).slot[0].resultado;
-    int r = resultados_.front();
-    resultados_.pop_front();
-    return r;
+    return Proxima().value_or(TipoDeMensagem(tipo).slot[0].resultado);
 }
 
 void RespostaMensagens::Simples(const std::string& titulo, const std::string& texto) {

@@ -7,6 +7,8 @@
 // in scope answers every call instead (see below).
 #pragma once
 
+#include "RespostaEmPilha.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -141,7 +143,7 @@ private:
 // MensagemSimples open no window: they record the call and answer from its
 // queues. An empty queue answers as Enter would (the first slot; the input
 // box confirmed with its value unchanged). Nested responders stack.
-class RespostaMensagens {
+class RespostaMensagens : public RespostaEmPilha<RespostaMensagens, int> {
 public:
     struct Chamada {
         std::string titulo, texto;
@@ -151,29 +153,20 @@ public:
     static constexpr int kSimples = -1;
     static constexpr int kEntrada = -2;
 
-    RespostaMensagens();
-    ~RespostaMensagens();
-    RespostaMensagens(const RespostaMensagens&) = delete;
-    RespostaMensagens& operator=(const RespostaMensagens&) = delete;
-
-    void Responder(int resultado) { resultados_.push_back(resultado); }
+    void Responder(int resultado) { Enfileirar(resultado); }
     void Responder(std::initializer_list<int> resultados) {
-        resultados_.insert(resultados_.end(), resultados);
+        for (int r : resultados) Enfileirar(r);
     }
     void ResponderValor(std::string valor) { valores_.emplace_back(std::move(valor)); }
     void CancelarValor() { valores_.emplace_back(std::nullopt); }
 
     const std::vector<Chamada>& Chamadas() const { return chamadas_; }
 
-    // The responder in force, or null.
-    static RespostaMensagens* Atual();
     int Mensagem(const std::string& titulo, const std::string& texto, int tipo);
     void Simples(const std::string& titulo, const std::string& texto);
     bool Valor(const std::string& titulo, const std::string& prompt, std::string& valor);
 
 private:
     std::vector<Chamada> chamadas_;
-    std::deque<int> resultados_;
     std::deque<std::optional<std::string>> valores_;
-    RespostaMensagens* anterior_;
 };

@@ -325,23 +325,7 @@ bool TfrmPrnDlg::eventFilter(QObject* alvo, QEvent* e) {
 
 // ---- Test seam ----
 
-namespace {
-RespostaImpressao* respostaAtual = nullptr;
-}
-
-RespostaImpressao::RespostaImpressao(FluxoImpressao& dispositivo)
-    : dispositivo_(dispositivo), anterior_(respostaAtual) {
-    respostaAtual = this;
-}
-
-RespostaImpressao::~RespostaImpressao() { respostaAtual = anterior_; }
-
-RespostaImpressao* RespostaImpressao::Atual() { return respostaAtual; }
-
 int RespostaImpressao::Copias(const std::string& titulo) {
     titulos_.push_back(titulo);
-    if (copias_.empty()) return 0;
-    const int n = copias_.front();
-    copias_.pop_front();
-    return n;
+    return Proxima().value_or(0);
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "FluxoTexto.h"
+#include "RespostaEmPilha.h"
 
 #include <QDialog>
 #include <QFont>
@@ -134,23 +135,17 @@ private:
 // the caption and answers from the queue (an empty queue cancels, 0); and
 // ImprimirMensagens prints to the given device instead of the printer.
 // Nested responders stack.
-class RespostaImpressao {
+class RespostaImpressao : public RespostaEmPilha<RespostaImpressao, int> {
 public:
-    explicit RespostaImpressao(FluxoImpressao& dispositivo);
-    ~RespostaImpressao();
-    RespostaImpressao(const RespostaImpressao&) = delete;
-    RespostaImpressao& operator=(const RespostaImpressao&) = delete;
+    explicit RespostaImpressao(FluxoImpressao& dispositivo) : dispositivo_(dispositivo) {}
 
-    void Responder(int copias) { copias_.push_back(copias); }
+    void Responder(int copias) { Enfileirar(copias); }
     const std::vector<std::string>& Titulos() const { return titulos_; }
     FluxoImpressao& Dispositivo() { return dispositivo_; }
 
-    static RespostaImpressao* Atual();
     int Copias(const std::string& titulo);
 
 private:
     FluxoImpressao& dispositivo_;
     std::vector<std::string> titulos_;
-    std::deque<int> copias_;
-    RespostaImpressao* anterior_;
 };

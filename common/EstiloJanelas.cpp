@@ -35,3 +35,13 @@ QWidget* WidgetSobMouse(QWidget* janela, QObject* alvo, QEvent* e) {
     }
     return qobject_cast<QWidget*>(alvo);
 }
+
+bool MovimentoSobreBotoes(QWidget* janela, QObject* alvo, QEvent* e,
+                          std::initializer_list<QPushButton*> botoes, QPushButton*& sob) {
+    if (e->type() != QEvent::Enter && e->type() != QEvent::MouseMove) return false;
+    QWidget* w = WidgetSobMouse(janela, alvo, e);
+    sob = nullptr;
+    for (QPushButton* b : botoes)
+        if (w == b) sob = b;
+    return true;
+}

@@ -23,3 +23,8 @@ void DestacarBotoes(QPushButton* sob, QPushButton* confirmar,
 // What a mouse event of an event filter is really over: a move that a button
 // ignores reaches its parents too, and they must not take its highlight away.
 QWidget* WidgetSobMouse(QWidget* janela, QObject* alvo, QEvent* e);
+
+// The event filter of a dialog whose DestacarBotao knows botoes: true for a
+// mouse move or enter, with sob the one of botoes under the mouse, or null.
+bool MovimentoSobreBotoes(QWidget* janela, QObject* alvo, QEvent* e,
+                          std::initializer_list<QPushButton*> botoes, QPushButton*& sob);

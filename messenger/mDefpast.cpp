@@ -265,12 +265,7 @@ void TfrmDefPastas::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TfrmDefPastas::eventFilter(QObject* alvo, QEvent* e) {
-    if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
-        QWidget* sob = WidgetSobMouse(this, alvo, e);
-        if (sob == bbtOk || sob == bbtCancel)
-            DestacarBotao(static_cast<QPushButton*>(sob));
-        else
-            FormMouseMove();
-    }
+    if (QPushButton* sob; MovimentoSobreBotoes(this, alvo, e, {bbtOk, bbtCancel}, sob))
+        DestacarBotao(sob);
     return QDialog::eventFilter(alvo, e);
 }

@@ -185,13 +185,8 @@ void TfrmLogon::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TfrmLogon::eventFilter(QObject* alvo, QEvent* e) {
-    if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
-        QWidget* sob = WidgetSobMouse(this, alvo, e);
-        if (sob == bbtOk || sob == bbtCancel)
-            DestacarBotao(static_cast<QPushButton*>(sob));
-        else
-            FormMouseMove();
-    }
+    if (QPushButton* sob; MovimentoSobreBotoes(this, alvo, e, {bbtOk, bbtCancel}, sob))
+        DestacarBotao(sob);
     return QDialog::eventFilter(alvo, e);
 }
 

@@ -79,7 +79,7 @@ public:
 
     // Extracts ArquivoZip into PastaExtracao, which becomes the process's
     // current folder. Throws EErroZip when that folder cannot be used or there
-    // are more specifications than the engine takes; a failure inside the
+    // are more member names in Especificacoes than the engine takes; a failure inside the
     // engine's call is shown to the user and not thrown.
     void Extrair();
 

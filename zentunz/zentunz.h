@@ -7,7 +7,7 @@
  *
  * Texts crossing this interface are NUL-terminated Windows-1252 bytes: the
  * archive name is a DOS path (resolved through the drive table in its file,
- * read again at every call), the specifications are member names, with '*'
+ * read again at every call), the requested member names (especificacoes) take '*'
  * and '?' as wildcards, '/' and '\' alike, compared without regard to case.
  * Booleans are -1 (true) and 0 (false).
  *
@@ -49,7 +49,7 @@ extern "C" {
 #define ZENTUNZ_ERRO_GRAVACAO 6      /* the member could not be written */
 #define ZENTUNZ_ERRO_EXISTENTE 7     /* file exists and overwrite is off: kept */
 #define ZENTUNZ_ERRO_SUPORTE 8       /* encrypted or unknown compression method */
-#define ZENTUNZ_ERRO_ESPECIFICACAO 9 /* a specification matched no member */
+#define ZENTUNZ_ERRO_ESPECIFICACAO 9 /* a requested member name matched nothing */
 
 /* Limits. A member above ZENTUNZ_LIMITE_MEMBRO also would not fit the signed
  * 32-bit size of the report. Deflate cannot pass about 1032:1, so the ratio

@@ -247,6 +247,12 @@ bool Alterar(std::string_view arquivoDos, std::string_view secao,
 
 } // namespace
 
+std::optional<std::string> LerConteudoPerfil(std::string_view arquivoDos) {
+    std::string conteudo;
+    if (LerConteudo(arquivoDos, conteudo) != interno::Leitura::Lido) return std::nullopt;
+    return conteudo;
+}
+
 std::string LerPerfil(std::string_view arquivoDos, std::string_view secao, std::string_view chave,
                       std::string_view padrao) {
     auto v = Valor(arquivoDos, secao, chave);

@@ -27,6 +27,10 @@ std::string AlterarPerfil(std::string_view conteudo, std::string_view secao,
 // "  -42x" -> -42; "B" -> 0; hexadecimal "$1F" and "0x1F" too.
 int InteiroDoTexto(std::string_view texto, int padrao, bool ausente);
 
+// The whole file, for callers that read many values of one file at once;
+// nullopt when it is missing, unreadable or too large to be a profile.
+std::optional<std::string> LerConteudoPerfil(std::string_view arquivoDos);
+
 // Over files in DOS paths. A file that does not exist or cannot be read reads
 // as empty (defaults apply).
 std::string LerPerfil(std::string_view arquivoDos, std::string_view secao, std::string_view chave,

@@ -1,0 +1,381 @@
+#include "mSetuplb.h"
+
+#include "Arquivos.h"
+#include "Perfil.h"
+#include "Texto1252.h"
+#include "Unidades.h"
+#include "fStrlib.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+
+using namespace plataforma;
+using namespace plataforma::literais;
+
+std::string Titulo;
+TCor CorTitulo = clWhite;
+TCor CorSombra = clWhite;
+std::string SubTitulo;
+std::string Rodape;
+TCor CorSubTitulo = clWhite;
+TCor CorFundo1 = clBlue;
+TCor CorFundo2 = clRed;
+std::string Instalacao = "000000";
+std::string DirBase;
+int16_t TotalDiscos = 0;
+int16_t TotalArquivos = 0;
+int32_t TotalBytes = 0;
+std::string GrupoPrograma;
+
+std::string DirInstalador;
+std::string DirOrigem;
+std::string DirDisco;
+std::string DirWindows;
+std::string DirSistema;
+
+bool InstalacaoCancelada = false;
+
+std::vector<std::string> ItensGrupo;
+std::vector<std::string> ArquivosDescompactar;
+std::vector<std::string> ArquivosINI;
+std::vector<std::string> ArquivosExecutar;
+
+namespace {
+
+const char* const secaoInfo = "Info";
+
+struct NomeCor {
+    const char* nome;
+    TCor valor;
+};
+constexpr std::array<NomeCor, 16> coresFixas{{
+    {"clBlack", 0x000000}, {"clMaroon", 0x000080}, {"clGreen", 0x008000}, {"clOlive", 0x008080},
+    {"clNavy", 0x800000},  {"clPurple", 0x800080}, {"clTeal", 0x808000},  {"clGray", 0x808080},
+    {"clRed", 0x0000FF},   {"clLime", 0x00FF00},   {"clYellow", 0x00FFFF}, {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF}, {"clSilver", 0xC0C0C0},
+}};
+// In the order of the desktop's colour indices, from 0.
+constexpr std::array<const char*, 25> coresSistema{
+    "clScrollBar",  "clBackground",  "clActiveCaption", "clInactiveCaption", "clMenu",
+    "clWindow",     "clWindowFrame", "clMenuText",      "clWindowText",      "clCaptionText",
+    "clActiveBorder", "clInactiveBorder", "clAppWorkSpace", "clHighlight",   "clHighlightText",
+    "clBtnFace",    "clBtnShadow",   "clGrayText",      "clBtnText",         "clInactiveCaptionText",
+    "clBtnHighlight", "cl3DDkShadow", "cl3DLight",      "clInfoText",        "clInfoBk",
+};
+
+// The whole text must be the number: a colour has no default to fall back on.
+std::optional<TCor> NumeroCor(std::string_view t) {
+    bool negativo = false;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+        negativo = t[0] == '-';
+        t.remove_prefix(1);
+    }
+    int base = 10;
+    if (!t.empty() && t[0] == '$') {
+        base = 16;
+        t.remove_prefix(1);
+    }
+    if (t.empty()) return std::nullopt;
+    uint64_t v = 0;
+    auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v, base);
+    if (erro != std::errc() || fim != t.data() + t.size()) return std::nullopt;
+    if (base == 16 ? v > 0xFFFFFFFFull : v > (negativo ? 0x80000000ull : 0x7FFFFFFFull))
+        return std::nullopt;
+    uint32_t r = static_cast<uint32_t>(v);
+    return negativo ? 0u - r : r;
+}
+
+std::string Cortado(std::string_view valor, uint8_t n) {
+    return TirarEspacos(Esquerda(valor, n));
+}
+
+std::string ValorInfo(std::string_view conteudo, const char* chave, std::string_view padrao) {
+    return ValorDoPerfil(conteudo, secaoInfo, chave).value_or(std::string(padrao));
+}
+
+bool LerCor(std::string_view conteudo, const char* chave, const char* padrao, TCor& cor) {
+    auto c = ConverterCor(ValorInfo(conteudo, chave, padrao));
+    if (!c) return false;
+    cor = *c;
+    return true;
+}
+
+int32_t LerInteiro(std::string_view conteudo, const char* chave) {
+    auto v = ValorDoPerfil(conteudo, secaoInfo, chave);
+    return InteiroDoTexto(v.value_or(""), 0, !v);
+}
+
+// One "key=value" text per key in file order; a key met again adds nothing,
+// an empty value gives no text (the first occurrence's value counts).
+void LerLista(std::string_view conteudo, const char* secao, std::vector<std::string>& lista) {
+    lista.clear();
+    std::vector<std::string> vistas;
+    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
+        bool repetida = false;
+        for (const auto& v : vistas)
+            repetida = repetida || IguaisSemCaixa(v, chave);
+        if (repetida) continue;
+        vistas.push_back(chave);
+        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
+        if (!valor.empty()) lista.push_back(chave + "=" + valor);
+    }
+}
+
+class Ampulheta {
+public:
+    explicit Ampulheta(Interacao& ui) : ui_(ui) { ui_.CursorOcupado(); }
+    ~Ampulheta() { ui_.CursorNormal(); }
+    Ampulheta(const Ampulheta&) = delete;
+    Ampulheta& operator=(const Ampulheta&) = delete;
+
+private:
+    Interacao& ui_;
+};
+
+void Substituir(std::string& texto, std::string_view macro, std::size_t remover,
+                const std::string& por) {
+    // The search goes on after what was inserted, so a directory that holds
+    // a macro itself cannot make the expansion endless.
+    std::size_t desde = 0;
+    for (;;) {
+        std::size_t p = Maiusculas1252(texto).find(macro, desde);
+        if (p == std::string::npos) return;
+        texto.replace(p, std::min(remover, texto.size() - p), por);
+        desde = p + por.size();
+    }
+}
+
+std::string ComBarraFinal(std::string s) {
+    if (s.empty() || s.back() != '\\') s += '\\';
+    return s;
+}
+
+// The path after "/D" or "/X", as the command line gives it (host bytes): a
+// host path (it starts with '/') goes through the drive table, and one that no
+// drive maps gives the empty text; anything else is a DOS path.
+std::string PastaDoArgumento(std::string_view argumento) {
+    std::string_view resto = argumento.substr(2);
+    std::string dos;
+    if (!resto.empty() && resto[0] == '/') {
+        auto d = CaminhoDos(resto);
+        if (!d) return {};
+        dos = *d;
+    } else {
+        dos = NomeHostPara1252(resto);
+    }
+    return ComBarraFinal(Maiusculas1252(dos));
+}
+
+void GravarTexto(std::string& registro, std::size_t pos, std::size_t capacidade,
+                 std::string_view texto) {
+    std::size_t n = std::min(texto.size(), capacidade);
+    registro[pos] = static_cast<char>(n);
+    std::memcpy(&registro[pos + 1], texto.data(), n);
+}
+
+bool LerTexto(std::string_view registro, std::size_t pos, std::size_t capacidade,
+              std::string& texto) {
+    std::size_t n = static_cast<unsigned char>(registro[pos]);
+    if (n > capacidade) return false;
+    texto.assign(registro.substr(pos + 1, n));
+    return true;
+}
+
+constexpr std::size_t posTitulo = 3, posGrupo = 365, posDirBase = 621, posDirOrigem = 877;
+
+} // namespace
+
+void CriarListas() {
+    ItensGrupo.clear();
+    ArquivosDescompactar.clear();
+    ArquivosINI.clear();
+    ArquivosExecutar.clear();
+}
+
+void LiberarListas() {
+    CriarListas();
+    ItensGrupo.shrink_to_fit();
+    ArquivosDescompactar.shrink_to_fit();
+    ArquivosINI.shrink_to_fit();
+    ArquivosExecutar.shrink_to_fit();
+}
+
+void RestaurarConfiguracao() {
+    Titulo.clear();
+    CorTitulo = CorSombra = CorSubTitulo = clWhite;
+    SubTitulo.clear();
+    Rodape.clear();
+    CorFundo1 = clBlue;
+    CorFundo2 = clRed;
+    Instalacao = "000000";
+    DirBase.clear();
+    TotalDiscos = TotalArquivos = 0;
+    TotalBytes = 0;
+    GrupoPrograma.clear();
+    DirInstalador.clear();
+    DirOrigem.clear();
+    DirDisco.clear();
+    DirWindows.clear();
+    DirSistema.clear();
+    InstalacaoCancelada = false;
+    LiberarListas();
+}
+
+void LerDiretoriosWindows() {
+    DirWindows = Esquerda(DiretorioWindows(), 255);
+    DirSistema = Esquerda(DiretorioSistema(), 255);
+    while (DirWindows.size() > 3 && DirWindows.back() == '\\') DirWindows.pop_back();
+    while (DirSistema.size() > 3 && DirSistema.back() == '\\') DirSistema.pop_back();
+}
+
+std::optional<TCor> ConverterCor(std::string_view texto) {
+    for (const auto& c : coresFixas)
+        if (IguaisSemCaixa(texto, c.nome)) return c.valor;
+    for (std::size_t i = 0; i < coresSistema.size(); ++i)
+        if (IguaisSemCaixa(texto, coresSistema[i])) return corSistema + static_cast<TCor>(i);
+    if (IguaisSemCaixa(texto, "clNone")) return clNone;
+    return NumeroCor(texto);
+}
+
+bool LerArquivoComandos(Interacao& ui, std::string_view arquivoDos) {
+    Ampulheta ampulheta(ui);
+    auto lido = LerConteudoPerfil(arquivoDos);
+    // Binary content or a file without its "Info" section is not a command
+    // file: installing from it would only install nothing, silently.
+    if (!lido || lido->find('\0') != std::string::npos || ChavesDoPerfil(*lido, secaoInfo).empty())
+        return false;
+    const std::string& c = *lido;
+
+    Titulo = Cortado(ValorInfo(c, "Titulo", ""), 35);
+    if (!LerCor(c, "Cor Titulo", "clWhite", CorTitulo)) return false;
+    if (!LerCor(c, "Cor Sombra", "clWhite", CorSombra)) return false;
+    SubTitulo = Cortado(ValorInfo(c, "Sub-Titulo", ""), 60);
+    Rodape = Cortado(ValorInfo(c, "Rodape", ""), 60);
+    if (!LerCor(c, "Cor Sub-Titulo", "clWhite", CorSubTitulo)) return false;
+    if (!LerCor(c, "Cor de Fundo 1", "clBlue", CorFundo1)) return false;
+    if (!LerCor(c, "Cor de Fundo 2", "clRed", CorFundo2)) return false;
+    Instalacao = Cortado(ValorInfo(c, "Instalacao", "000000"), 6);
+    DirBase = Cortado(ValorInfo(c, "Diretorio Base", ""), 200);
+    TotalDiscos = static_cast<int16_t>(LerInteiro(c, "Total Discos"));
+    TotalArquivos = static_cast<int16_t>(LerInteiro(c, "Total Arquivos"));
+    TotalBytes = LerInteiro(c, "Total Bytes");
+    GrupoPrograma = ValorInfo(c, "Grupo de Programa", "");
+
+    LerLista(c, "Itens do Grupo", ItensGrupo);
+    LerLista(c, "Descompactar Arquivos", ArquivosDescompactar);
+    LerLista(c, "Configurar Arquivos INI", ArquivosINI);
+    LerLista(c, "Executar Arquivos", ArquivosExecutar);
+    return true;
+}
+
+void ExpandirMacros(std::string& texto) {
+    Substituir(texto, "@DIRBASE", 9, DirBase);
+    Substituir(texto, "@WINDIR", 7, DirWindows);
+    Substituir(texto, "@SYSDIR", 7, DirSistema);
+}
+
+std::vector<std::string> CamposEntrada(std::string_view entrada, std::size_t indice,
+                                       bool camposMinusculos) {
+    std::string texto = std::string(entrada) + ",";
+    if (Minusculas1252(texto.substr(0, 4)) == "item") {
+        std::size_t prefixo = 4 + std::to_string(indice + 1).size() + 1;
+        texto.erase(0, std::min(prefixo, texto.size()));
+    }
+    std::vector<std::string> campos;
+    std::size_t inicio = 0;
+    for (std::size_t virgula; (virgula = texto.find(',', inicio)) != std::string::npos;
+         inicio = virgula + 1) {
+        std::string campo = texto.substr(inicio, virgula - inicio);
+        ExpandirMacros(campo);
+        if (camposMinusculos && !campos.empty()) campo = Minusculas1252(campo);
+        campos.push_back(std::move(campo));
+    }
+    return campos;
+}
+
+std::vector<std::string> CamposEntrada(const std::vector<std::string>& lista, std::size_t indice) {
+    return CamposEntrada(lista.at(indice), indice, &lista != &ArquivosDescompactar);
+}
+
+std::string NomeRotuloDisco(int disco) {
+    return "zentrava." + CompletarEsq(std::to_string(disco), 3, '0');
+}
+
+bool VerificarDisco(Interacao& ui, char letra, int disco) {
+    std::string nnn = CompletarEsq(std::to_string(disco), 3, '0');
+    std::size_t p = Maiusculas1252(DirDisco).find("DISCO.");
+    if (p != std::string::npos) {
+        std::string s = DirDisco;
+        s.replace(p + 6, std::min<std::size_t>(3, s.size() - (p + 6)), nnn);
+        if (PastaExiste(s)) {
+            DirDisco = s;
+            DefinirPastaAtual(s);
+        }
+        return true;
+    }
+    std::string texto = "Insira o Disco de Instalação #"_ansi + std::to_string(disco) +
+                        " no drive " + Maiusculas1252(std::string(1, letra)) + " ...";
+    while (!ArquivoExiste(DirDisco + NomeRotuloDisco(disco))) {
+        ui.CursorNormal();
+        if (ui.Mensagem("Atenção"_ansi, texto, 11) == 2) return false;
+    }
+    return true;
+}
+
+Partida IniciarInstalador(Interacao& ui, std::string_view dirInstalador,
+                          std::optional<std::string_view> argumento) {
+    LerDiretoriosWindows();
+    DirInstalador = ComBarraFinal(std::string(dirInstalador));
+    DirOrigem = DirInstalador;
+    if (argumento) {
+        std::string chave = Maiusculas1252(argumento->substr(0, 2));
+        if (chave == "/D") DirOrigem = PastaDoArgumento(*argumento);
+        if (chave == "/X") {
+            DirDisco = PastaDoArgumento(*argumento);
+            return Partida::Desinstalar;
+        }
+    }
+    DirDisco = DirOrigem;
+    CriarListas();
+    if (!LerArquivoComandos(ui, DirInstalador + "zentrava.cmd")) {
+        ui.Mensagem("Erro", "Não foi encontrado o arquivo de comandos ZENTRAVA.CMD"_ansi, 6);
+        LiberarListas();
+        return Partida::Encerrar;
+    }
+    if (DirOrigem.empty() || !ArquivoExiste(DirOrigem + "zentrava.001")) {
+        ui.Mensagem("Erro", "Não foi encontrado o arquivo de controle ZENTRAVA.001"_ansi, 6);
+        LiberarListas();
+        return Partida::Encerrar;
+    }
+    return Partida::Instalar;
+}
+
+std::string RegistroLogDesinstalacao() {
+    std::string r(tamanhoLogDesinstalacao, '\0');
+    r[0] = 26;
+    GravarTexto(r, posTitulo, 35, EmbaralharTexto(Esquerda(Titulo, 35), embaralhar));
+    GravarTexto(r, posGrupo, 255, GrupoPrograma);
+    GravarTexto(r, posDirBase, 255, Minusculas1252(DirBase));
+    GravarTexto(r, posDirOrigem, 255, Minusculas1252(DirOrigem));
+    return r;
+}
+
+bool GravarLogDesinstalacao(Interacao& ui, std::string_view arquivoDos) {
+    Ampulheta ampulheta(ui);
+    return GravarArquivoAtomico(arquivoDos, RegistroLogDesinstalacao());
+}
+
+bool LerLogDesinstalacao(Interacao& ui, std::string_view arquivoDos, LogDesinstalacao& log) {
+    Ampulheta ampulheta(ui);
+    auto r = LerArquivoExclusivo(arquivoDos, tamanhoLogDesinstalacao + 1);
+    if (!r || r->size() != tamanhoLogDesinstalacao || (*r)[0] != 26) return false;
+    LogDesinstalacao lido;
+    if (!LerTexto(*r, posTitulo, 35, lido.titulo) || !LerTexto(*r, posGrupo, 255, lido.grupo) ||
+        !LerTexto(*r, posDirBase, 255, lido.dirBase) ||
+        !LerTexto(*r, posDirOrigem, 255, lido.dirOrigem))
+        return false;
+    lido.titulo = EmbaralharTexto(lido.titulo, desembaralhar);
+    log = std::move(lido);
+    return true;
+}

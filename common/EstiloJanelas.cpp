@@ -13,6 +13,15 @@ QFont FonteJanela(int pixels, bool negrito) {
     return f;
 }
 
+QFont FonteArial(int pixels, bool negrito) {
+    QFont f;
+    f.setFamilies({"Arial", "Liberation Sans", "Arimo", "Helvetica", "DejaVu Sans"});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixels);
+    f.setBold(negrito);
+    return f;
+}
+
 namespace {
 void Colorir(QPushButton* botao, const QColor& cor) {
     QPalette p = botao->palette();

@@ -13,6 +13,8 @@ class QWidget;
 
 // "MS Sans Serif" is not on Linux; the nearest sans faces stand in for it.
 QFont FonteJanela(int pixels, bool negrito);
+// "Arial" is rarely there either; metric-compatible faces first.
+QFont FonteArial(int pixels, bool negrito);
 
 // DestacarBotao of every window: the button under the mouse (sob) turns lime
 // green when it confirms, red when it cancels or refuses; all the others

@@ -50,15 +50,6 @@ QString Desembaralhado(std::string_view texto) {
     return ParaQString(EmbaralharTexto(texto, desembaralhar));
 }
 
-// Arial is rarely on Linux; metric-compatible faces first.
-QFont FonteArial(bool negrito) {
-    QFont f;
-    f.setFamilies({"Arial", "Liberation Sans", "Arimo", "Helvetica", "DejaVu Sans"});
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(negrito);
-    return f;
-}
-
 // An auto-sized, transparent label that shows '&' as it stands.
 QLabel* Rotulo(const char* nome, const QFont& fonte, QPoint lugar, QWidget* pai) {
     auto* l = new QLabel(pai);
@@ -134,11 +125,9 @@ TfrmSplash::TfrmSplash(Modo modo, QWidget* pai)
     bevAutorPrg->setAttribute(Qt::WA_TransparentForMouseEvents);
     bevAutorPrg->setGeometry(8, 112, 439, 93);
 
-    lblNomePrg2 = Rotulo("lblNomePrg2", FonteArial(true), {20, 16}, panSplash);
-    lblNomePrg1 = Rotulo("lblNomePrg1", FonteArial(true), {18, 14}, panSplash);
-    QFont versao = FonteArial(true);
-    versao.setPixelSize(16);
-    lblVersaoPrg = Rotulo("lblVersaoPrg", versao, {0, 90}, panSplash);
+    lblNomePrg2 = Rotulo("lblNomePrg2", FonteArial(56, true), {20, 16}, panSplash);
+    lblNomePrg1 = Rotulo("lblNomePrg1", FonteArial(56, true), {18, 14}, panSplash);
+    lblVersaoPrg = Rotulo("lblVersaoPrg", FonteArial(16, true), {0, 90}, panSplash);
     lblAutorPrg = Rotulo("lblAutorPrg", FonteJanela(12, true), {32, 120}, panSplash);
     lblObsPrg = Rotulo("lblObsPrg", FonteJanela(12, false), {20, 264}, panSplash);
     lblObsPrg->setText(QStringLiteral("Uso livre nas estações da rede local."));

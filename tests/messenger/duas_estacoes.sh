@@ -14,43 +14,16 @@ set -euo pipefail
 falv="$1"
 ler_area="$2"
 galeria="$3"
-for programa in Xvfb xdotool import; do
-  command -v "$programa" >/dev/null || { echo "sem $programa: teste pulado"; exit 77; }
-done
-
 raiz=$(mktemp -d /tmp/duas-estacoes-XXXXXX)
-pids=()
-xvfb=""
-encerrar() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$raiz"
-}
-trap encerrar EXIT
-
-falhar() {
-  echo "FALHA: $*" >&2
-  tail -n 20 "$raiz"/*.log >&2 2>/dev/null || true
-  exit 1
-}
-
-# Waits until the command succeeds, at most $1 seconds.
-esperar() {
-  local limite=$1
-  shift
-  local fim=$((SECONDS + limite))
-  until "$@"; do
-    ((SECONDS < fim)) || return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "$0")/../apoio/tela_virtual.sh"
+exigir_programas Xvfb xdotool import
 
 # The drive table: C: is the test's folder, so the stations' copies and the
 # message folder are all on C:.
-mkdir -p "$raiz/c/sala" "$raiz/config/falavox-zentrava" "$raiz/home"
+mkdir -p "$raiz/c/sala" "$raiz/config/falavox-zentrava"
 printf '[Unidades]\nC=%s\nZ=/\n' "$raiz/c" >"$raiz/config/falavox-zentrava/unidades.ini"
-mkdir -m 700 "$raiz/run"
-export XDG_CONFIG_HOME="$raiz/config" HOME="$raiz/home" XDG_RUNTIME_DIR="$raiz/run"
+export XDG_CONFIG_HOME="$raiz/config"
+iniciar_tela_virtual
 sala="$raiz/c/sala"
 
 preparar_estacao() { # <usuario>: a folder with the program and its falv.ini
@@ -61,19 +34,10 @@ preparar_estacao() { # <usuario>: a folder with the program and its falv.ini
     "$1" >"$pasta/falv.ini"
 }
 
-# Xvfb picks a free display and writes its number to the descriptor.
-exec {fd_tela}>"$raiz/tela"
-Xvfb -displayfd "$fd_tela" -screen 0 1024x768x24 -nolisten tcp >"$raiz/xvfb.log" 2>&1 &
-xvfb=$!
-exec {fd_tela}>&-
-esperar 10 test -s "$raiz/tela" || falhar "Xvfb não iniciou"
-export DISPLAY=":$(head -n1 "$raiz/tela")"
-unset QT_QPA_PLATFORM
-
 janela_de() { # <usuario>: the main window's id once its caption shows the logon
   xdotool search --onlyvisible --name "^Falavox - \[ $1 \]\$" 2>/dev/null | head -n1
 }
-tem_janela() { [ -n "$(janela_de "$1")" ]; }
+conectada() { [ -n "$(janela_de "$1")" ]; }
 confirmacao() { xdotool search --onlyvisible --name '^Aten' 2>/dev/null | head -n1; }
 tem_confirmacao() { [ -n "$(confirmacao)" ]; }
 iniciar() { # <usuario> <x>: starts the station, waits for its logged-on window, moves it
@@ -81,7 +45,7 @@ iniciar() { # <usuario> <x>: starts the station, waits for its logged-on window,
   (cd "$raiz/c/${1,,}" && exec ./falv >"$raiz/${1,,}.log" 2>&1) &
   pids+=($!)
   local janela=""
-  esperar 40 tem_janela "$1" || falhar "a janela de $1 não apareceu conectada"
+  esperar 40 conectada "$1" || falhar "a janela de $1 não apareceu conectada"
   janela=$(janela_de "$1")
   xdotool windowmove --sync "$janela" "$2" 120 || xdotool windowmove "$janela" "$2" 120
   eval "janela_${1,,}=$janela"
@@ -93,10 +57,6 @@ geometria() { # <janela>: sets X Y WIDTH HEIGHT
 clicar() { # <janela> <x> <y>: a click inside the window, relative to its top left
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
   xdotool mousemove --sync --window "$1" "$2" "$3" click 1
-}
-teclar() { # <janela> <teclas...>
-  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-  xdotool key --delay 30 "${@:2}"
 }
 
 # The window's design layout: "&Enviar" at the left of the sent-messages
@@ -176,7 +136,6 @@ xdotool key Return
 esperar 5 sem_sobre || falhar "Enter não fechou a tela Sobre"
 
 # Leaving: "&Arquivo", "&Finalizar", then "&Sim" (the default) to confirm.
-terminou() { ! kill -0 "$1" 2>/dev/null; }
 sair() { # <janela> <pid>
   teclar "$1" alt+a
   sleep 0.3

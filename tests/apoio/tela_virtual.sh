@@ -1,0 +1,94 @@
+# Helpers for tests that drive real programs on a virtual X display.
+# Source it from a bash script run with `set -euo pipefail`, after setting
+# `raiz` to the test's temporary folder; it stops Xvfb, the programs listed in
+# `pids` and removes `raiz` on exit. Callers check their tools with
+# exigir_programas first (exit 77, skipped, when one is missing).
+
+pids=()
+xvfb=""
+encerrar_tela_virtual() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$raiz"
+}
+trap encerrar_tela_virtual EXIT
+
+exigir_programas() { # <programa...>
+  for programa in "$@"; do
+    command -v "$programa" >/dev/null || { echo "sem $programa: teste pulado"; exit 77; }
+  done
+}
+
+falhar() {
+  echo "FALHA: $*" >&2
+  tail -n 20 "$raiz"/*.log >&2 2>/dev/null || true
+  exit 1
+}
+
+# Waits until the command succeeds, at most $1 seconds.
+esperar() {
+  local limite=$1
+  shift
+  local fim=$((SECONDS + limite))
+  until "$@"; do
+    ((SECONDS < fim)) || return 1
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a free display (1024x768) and exports DISPLAY, with a
+# runtime folder and home of the test's own.
+iniciar_tela_virtual() {
+  mkdir -p "$raiz/home"
+  mkdir -m 700 "$raiz/run"
+  export HOME="$raiz/home" XDG_RUNTIME_DIR="$raiz/run"
+  exec {fd_tela}>"$raiz/tela"
+  Xvfb -displayfd "$fd_tela" -screen 0 1024x768x24 -nolisten tcp >"$raiz/xvfb.log" 2>&1 &
+  xvfb=$!
+  exec {fd_tela}>&-
+  esperar 10 test -s "$raiz/tela" || falhar "Xvfb não iniciou"
+  export DISPLAY=":$(head -n1 "$raiz/tela")"
+  unset QT_QPA_PLATFORM
+}
+
+# The first visible window whose name matches the regular expression; empty when none.
+janela() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+tem_janela() { [ -n "$(janela "$1")" ]; }
+sem_janela() { [ -z "$(janela "$1")" ]; }
+terminou() { ! kill -0 "$1" 2>/dev/null; }
+
+# Keys to the window, focused first (there is no window manager to do it).
+teclar() { # <janela> <teclas...>
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  xdotool key --delay 40 "${@:2}"
+}
+
+# The text of a window, read from its picture by OCR (Portuguese), on one line.
+ler_janela() { # <janela>
+  local figura="$raiz/ocr-$1.png"
+  import -window "$1" "$figura"
+  convert "$figura" -resize 300% -colorspace Gray "$figura"
+  tesseract "$figura" - -l por 2>/dev/null | tr '\n' ' ' | tr -s ' '
+}
+
+# Waits for the message box whose caption matches, checks that OCR finds
+# every given text in it, and answers it with Enter. With `foto` set, a
+# picture of the whole screen goes there first.
+responder_mensagem() { # <legenda (expressão)> <texto...>
+  local legenda=$1 texto caixa
+  shift
+  esperar 30 tem_janela "$legenda" || falhar "a mensagem $legenda não apareceu"
+  caixa=$(janela "$legenda")
+  sleep 0.3 # drawn
+  if [ -n "${foto:-}" ]; then
+    import -window root "$foto"
+    foto=""
+  fi
+  texto=$(ler_janela "$caixa")
+  for esperado in "$@"; do
+    grep -qiF -- "$esperado" <<<"$texto" || falhar "\"$esperado\" não está na mensagem: $texto"
+  done
+  teclar "$caixa" Return
+  esperar 10 terminou_janela "$caixa" || falhar "a mensagem $legenda não fechou"
+}
+terminou_janela() { ! xdotool getwindowname "$1" >/dev/null 2>&1 || ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }

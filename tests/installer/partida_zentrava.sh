@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The installer's start-up on real zentrava processes (Xvfb): the command line
+# and the two files it needs before any window shows. Each case copies the
+# program into a folder of drive C: and starts it there.
+# Checked: the fatal messages read from the screen (OCR), the exit status 1
+# and that the main window never shows; "/d" in lower case, "/DA:" with the
+# first disk on drive A:, a host path after "/D" (mapped by a drive, or by
+# none) reach the main window when zentrava.001 is where they point.
+# Usage: partida_zentrava.sh <zentrava>
+# Exit 77 (skipped) when Xvfb, xdotool, ImageMagick or tesseract is missing.
+set -euo pipefail
+
+zentrava="$1"
+raiz=$(mktemp -d /tmp/partida-zentrava-XXXXXX)
+source "$(dirname "$0")/../apoio/tela_virtual.sh"
+exigir_programas Xvfb xdotool xwininfo import convert tesseract
+tesseract --list-langs 2>/dev/null | grep -qx por || { echo "sem tesseract-ocr-por: teste pulado"; exit 77; }
+
+# Drives: C: and A: only ("Z=" removes the default Z: = /), so a host path
+# outside both maps to no drive.
+mkdir -p "$raiz/c" "$raiz/a" "$raiz/fora" "$raiz/config/falavox-zentrava"
+printf '[Unidades]\nC=%s\nA=%s\nZ=\n' "$raiz/c" "$raiz/a" >"$raiz/config/falavox-zentrava/unidades.ini"
+export XDG_CONFIG_HOME="$raiz/config"
+iniciar_tela_virtual
+
+titulo="Sistema de Vendas"
+comandos() { # <pasta>: a valid command file
+  printf '[Info]\r\nTitulo=%s\r\nCor de Fundo 1=clNavy\r\nCor de Fundo 2=clTeal\r\nDiretorio Base=\\VENDAS\r\nTotal Discos=1\r\n' \
+    "$titulo" >"$1/zentrava.cmd"
+}
+programa() { # <pasta>: the folder with a copy of the program
+  mkdir -p "$1"
+  cp "$zentrava" "$1/zentrava"
+}
+
+# Starts the program in its folder; sets `pid`.
+iniciar() { # <pasta> [argumento]
+  local pasta=$1
+  shift
+  (cd "$pasta" && exec ./zentrava "$@" >>"$raiz/zentrava.log" 2>&1) &
+  pid=$!
+  pids+=("$pid")
+}
+principal() { janela "^$titulo\$"; }
+
+# A fatal start: the message, no main window while it shows or after, exit 1.
+fatal() { # <texto esperado> <pasta> [argumento]
+  local esperado=$1
+  shift
+  iniciar "$@"
+  esperar 30 tem_janela '^Erro$' || falhar "sem mensagem para: $* ($esperado)"
+  [ -z "$(principal)" ] || falhar "a janela principal apareceu com a mensagem: $*"
+  responder_mensagem '^Erro$' "$esperado"
+  local status=0
+  esperar 10 terminou "$pid" || falhar "o programa não terminou: $*"
+  wait "$pid" || status=$?
+  [ "$status" -eq 1 ] || falhar "status $status em vez de 1: $*"
+  [ -z "$(principal)" ] || falhar "a janela principal apareceu depois da mensagem: $*"
+}
+
+# A good start: the main window over the whole screen, no message; then stopped.
+instala() { # <pasta> [argumento]
+  iniciar "$@"
+  esperar 30 tem_janela "^$titulo\$" || falhar "a janela principal não apareceu: $*"
+  [ -z "$(janela '^Erro$')" ] || falhar "mensagem de erro com a janela principal: $*"
+  eval "$(xdotool getwindowgeometry --shell "$(principal)")"
+  [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || falhar "janela de ${WIDTH}x$HEIGHT, não a tela toda"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+
+msg_cmd="arquivo de comandos ZENTRAVA.CMD"
+msg_001="arquivo de controle ZENTRAVA.001"
+
+# No command file; then one that is binary garbage.
+programa "$raiz/c/p1"
+fatal "$msg_cmd" "$raiz/c/p1"
+head -c 4096 /dev/urandom >"$raiz/c/p1/zentrava.cmd"
+fatal "$msg_cmd" "$raiz/c/p1"
+
+# The command file but no first disk beside it.
+programa "$raiz/c/p2"
+comandos "$raiz/c/p2"
+fatal "$msg_001" "$raiz/c/p2"
+
+# The disks elsewhere, named with "/d" in lower case.
+mkdir -p "$raiz/c/discos"
+: >"$raiz/c/discos/zentrava.001"
+instala "$raiz/c/p2" '/dc:\discos'
+
+# "/DA:": the first disk must be at A:\.
+fatal "$msg_001" "$raiz/c/p2" /DA:
+: >"$raiz/a/zentrava.001"
+instala "$raiz/c/p2" /DA:
+
+# A host path after "/D", through the drive that holds it; a folder that no
+# drive maps is not found.
+instala "$raiz/c/p2" "/D$raiz/c/discos"
+: >"$raiz/fora/zentrava.001"
+fatal "$msg_001" "$raiz/c/p2" "/D$raiz/fora"
+
+echo "partida do zentrava: mensagens, argumentos e discos conferidos"

@@ -42,6 +42,15 @@ TipoUnidade TipoDaUnidade(char letra);   // from the mount table of its host dir
 // The type of the mount that holds hostReal (a resolved path), given the text
 // of /proc/self/mounts: nfs/cifs remote, iso9660/udf CD, vfat under /media removable.
 TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view hostReal);
+// The label of the volume mounted at the drive's root itself (UTF-8, as the
+// host names it); empty when the root is a folder inside a mount, or the
+// volume has no label.
+std::string NomeDoVolume(char letra);
+// The device mounted exactly at hostReal, given the text of /proc/self/mounts.
+std::string DispositivoMontadoEm(std::string_view montagens, std::string_view hostReal);
+// The label of a device: the name of its link in pastaRotulos (/dev/disk/by-label,
+// where unsafe bytes are written \xHH); empty when it has none.
+std::string RotuloDoDispositivo(const std::string& dispositivo, const std::string& pastaRotulos);
 std::string DiretorioWindows();
 std::string DiretorioSistema();
 

@@ -21,9 +21,10 @@ class GaleriaTelas : public QObject {
     // The drives a user of the installer would see.
     void Unidades() {
         QDir(QString::fromStdString(pasta.Host())).mkpath("usb");
+        QDir(QString::fromStdString(pasta.Host())).mkpath("usuario");
         plataforma::TabelaUnidades t;
         t.raizes['A'] = pasta.Host() + "/usb";
-        t.raizes['C'] = pasta.Host();
+        t.raizes['C'] = pasta.Host() + "/usuario";
         t.raizes['Z'] = "/";
         plataforma::DefinirUnidades(t);
     }

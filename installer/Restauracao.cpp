@@ -135,6 +135,23 @@ ssize_t LerBloco(int fd, char* buf, std::size_t n, off_t offset) {
     return static_cast<ssize_t>(lidos);
 }
 
+// The block copied inside the kernel, without passing through the buffer:
+// the whole block, or false (the caller then takes the buffer's way, which
+// tells a short piece from a write error).
+bool CopiarNoNucleo(int de, off_t offset, int para, std::size_t n, bool& suportado) {
+    std::size_t feito = 0;
+    while (feito < n) {
+        off_t o = offset + static_cast<off_t>(feito);
+        ssize_t r = copy_file_range(de, &o, para, nullptr, n - feito, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && (errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS))
+            suportado = false;
+        if (r <= 0) return false;
+        feito += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
 int GravarBloco(int fd, const char* buf, std::size_t n) {
     while (n > 0) {
         ssize_t w = write(fd, buf, n);
@@ -297,6 +314,15 @@ private:
                 ui_.ProcessarEventos();
                 if (resta < tamanhoBloco) bloco = resta;
                 const auto n = static_cast<std::size_t>(bloco);
+                // The CRC and the first bytes need the data in hand.
+                const bool noNucleo = copiaNoNucleo_ && !secao.crc32 && inicio_.size() >= 4;
+                if (noNucleo && CopiarNoNucleo(*origem, offset, destino, n, copiaNoNucleo_)) {
+                    Avancar(bloco, offset, resta, secao.tamanho);
+                    continue;
+                }
+                // Whatever a failed kernel copy wrote is undone.
+                if (noNucleo && (ftruncate(destino, copiados_) != 0 || lseek(destino, copiados_, SEEK_SET) < 0))
+                    return ErroArquivo("gravar", nomeDestino, errno);
                 while (LerBloco(*origem, buffer_.data(), n, offset) != static_cast<ssize_t>(n)) {
                     if (!RepetirLeitura()) return Cancelar();
                     // The user may have put the disk back: read it afresh.
@@ -307,10 +333,7 @@ private:
                 if (inicio_.size() < 4)
                     inicio_.append(buffer_.data(), std::min<std::size_t>(4 - inicio_.size(), n));
                 if (secao.crc32) crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(n));
-                copiados_ += bloco;
-                offset += bloco;
-                resta -= tamanhoBloco;
-                if (obs_) obs_->Posicao(PosicaoProgresso(copiados_, secao.tamanho));
+                Avancar(bloco, offset, resta, secao.tamanho);
             }
             if (!secao.crc32 || InstalacaoCancelada || crc == *secao.crc32) return FimRestauracao::Concluida;
             if (!RepetirLeitura()) return Cancelar();
@@ -321,6 +344,13 @@ private:
             if (inicioPeca == 0) inicio_.clear();
             origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
         }
+    }
+
+    void Avancar(int32_t bloco, off_t& offset, int32_t& resta, int32_t tamanho) {
+        copiados_ += bloco;
+        offset += bloco;
+        resta -= tamanhoBloco;
+        if (obs_) obs_->Posicao(PosicaoProgresso(copiados_, tamanho));
     }
 
     bool RepetirLeitura() {
@@ -336,6 +366,7 @@ private:
     ObservadorRestauracao* obs_;
     int disco_ = 1;
     int64_t copiados_ = 0;
+    bool copiaNoNucleo_ = true;
     std::string inicio_; // the file's first bytes: is it a program?
     std::vector<char> buffer_ = std::vector<char>(tamanhoBloco);
 };

@@ -7,6 +7,7 @@
 #include "Unidades.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -104,17 +105,26 @@ std::string PastaMenus() {
 
 // The name of the .directory and .menu files: the group name (its case
 // ignored, as the folder's is) with every byte outside [A-Za-z0-9-] written
-// as "_" and two hexadecimal digits, so distinct groups never share one.
+// as "_" and two hexadecimal digits, so distinct groups never share one. A
+// long one is cut and ends in a hash of the whole, to stay a valid file name.
 std::string Identificador(std::string_view grupo) {
     static const char hex[] = "0123456789ABCDEF";
+    const std::string nome = Nome1252ParaHost(Minusculas1252(grupo));
     std::string r = "zentrava-";
-    for (unsigned char c : Nome1252ParaHost(Minusculas1252(grupo))) {
+    for (unsigned char c : nome) {
         if (std::isalnum(c) && c < 0x80)
             r += static_cast<char>(c);
         else if (c == '-')
             r += '-';
         else
             (r += '_') += std::string{hex[c >> 4], hex[c & 15]};
+    }
+    if (r.size() > 180) {
+        uint64_t h = 14695981039346656037ull; // FNV-1a
+        for (unsigned char c : nome) h = (h ^ c) * 1099511628211ull;
+        r.resize(160);
+        r += '_';
+        for (int i = 60; i >= 0; i -= 4) r += hex[(h >> i) & 15];
     }
     return r;
 }

@@ -68,13 +68,14 @@ std::optional<LinhaComando> ResolverLinhaComando(std::string_view linha) {
         std::size_t fim = linha.find_first_of(" \t");
         programa = linha.substr(0, fim);
         // An unquoted path with blanks, as Windows resolves it.
-        for (std::size_t b = fim; b != std::string_view::npos && Caminho(linha.substr(0, b));
+        for (std::size_t b = fim; fim != std::string_view::npos && Caminho(linha.substr(0, b));
              b = linha.find_first_of(" \t", b + 1)) {
             if (ArquivoExiste(linha.substr(0, b))) {
                 fim = b;
                 programa = linha.substr(0, b);
                 break;
             }
+            if (b == std::string_view::npos) break;
         }
         resto = fim == std::string_view::npos ? std::string_view{} : linha.substr(fim);
     }

@@ -68,12 +68,6 @@ std::string Juntar(const std::string& pasta, std::string_view nome) {
     return r;
 }
 
-std::string PastaPessoal() {
-    if (const char* h = std::getenv("HOME"); h && *h == '/') return h;
-    if (const passwd* p = getpwuid(getuid()); p && p->pw_dir && *p->pw_dir == '/') return p->pw_dir;
-    return {};
-}
-
 std::optional<std::string> RaizDe(char letra) {
     const auto& raizes = Unidades().raizes;
     auto it = raizes.find(Maiuscula(letra));
@@ -150,6 +144,12 @@ TabelaUnidades Normalizada(TabelaUnidades tabela) {
 
 } // namespace
 
+std::string interno::PastaPessoal() {
+    if (const char* h = std::getenv("HOME"); h && *h == '/') return h;
+    if (const passwd* p = getpwuid(getuid()); p && p->pw_dir && *p->pw_dir == '/') return p->pw_dir;
+    return {};
+}
+
 const TabelaUnidades& Unidades() {
     auto& t = TabelaEmVigor();
     if (!t) t = CarregarTabelaUnidades();
@@ -162,7 +162,7 @@ void DefinirUnidades(TabelaUnidades tabela) {
 
 TabelaUnidades CarregarTabelaUnidades() {
     TabelaUnidades t;
-    std::string pessoal = PastaPessoal();
+    std::string pessoal = interno::PastaPessoal();
     if (!pessoal.empty()) t.raizes['C'] = pessoal;
     t.raizes['Z'] = "/";
 
@@ -437,6 +437,37 @@ std::optional<std::string> CaminhoDos(std::string_view host) {
     if (!expressavel) return std::nullopt;
     if (resto.empty()) resto = "\\";
     return std::string(1, *letra) + ":" + resto;
+}
+
+namespace {
+
+std::optional<std::string> Real(const std::optional<std::string>& host) {
+    if (!host) return std::nullopt;
+    char* r = realpath(host->c_str(), nullptr);
+    if (!r) return std::nullopt;
+    std::string s = r;
+    std::free(r);
+    return s;
+}
+
+} // namespace
+
+bool MesmaPasta(std::string_view a, std::string_view b) {
+    auto ra = Real(CaminhoHost(a)), rb = Real(CaminhoHost(b));
+    return ra && rb && *ra == *rb && EhPasta(*ra);
+}
+
+bool PastaEssencial(std::string_view dos) {
+    auto pasta = Real(CaminhoHost(dos));
+    if (!pasta) return true;
+    std::vector<std::optional<std::string>> protegidas{
+        Real(interno::PastaPessoal()), Real(CaminhoHost(DiretorioWindows())),
+        Real(CaminhoHost(DiretorioSistema()))};
+    for (const auto& [letra, raiz] : Unidades().raizes)
+        protegidas.push_back(Real(raiz));
+    for (const auto& p : protegidas)
+        if (p && Cobre(*pasta, *p)) return true;
+    return false;
 }
 
 } // namespace plataforma

@@ -68,4 +68,11 @@ std::optional<std::string> CaminhoHost(std::string_view dos);
 // host -> DOS through the drive whose root is the longest prefix.
 std::optional<std::string> CaminhoDos(std::string_view host);
 
+// True when both DOS paths name the same existing directory, links resolved.
+bool MesmaPasta(std::string_view a, std::string_view b);
+// True when deleting the DOS folder would take along a drive's root, the
+// user's home folder, or the Windows or system folder: it is one of them or
+// holds one (links resolved). A folder that cannot be resolved counts too.
+bool PastaEssencial(std::string_view dos);
+
 } // namespace plataforma

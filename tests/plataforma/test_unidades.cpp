@@ -1,3 +1,4 @@
+#include "Ambiente.h"
 #include "Arquivos.h"
 #include "PastaTemporaria.h"
 #include "Unidades.h"
@@ -9,29 +10,6 @@
 #include <unistd.h>
 
 using namespace plataforma;
-
-namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class Ambiente {
-public:
-    Ambiente(const char* nome, const std::string& valor) : nome_(nome) {
-        if (const char* v = std::getenv(nome)) antigo_ = v;
-        setenv(nome, valor.c_str(), 1);
-    }
-    ~Ambiente() {
-        if (antigo_)
-            setenv(nome_, antigo_->c_str(), 1);
-        else
-            unsetenv(nome_);
-    }
-
-private:
-    const char* nome_;
-    std::optional<std::string> antigo_;
-};
-
-} // namespace
 
 TEST(Unidades, ResolveSemCaixaPreferindoOExato) {
     PastaTemporaria t;

@@ -1,12 +1,14 @@
 #include "mMain.h"
 
 #include "EstiloJanelas.h"
+#include "Integracao.h"
 #include "Janela1252.h"
 #include "Texto1252.h"
 #include "fGradfil.h"
 #include "fMsgdlg.h"
-// TEMPORARY: the screens, the restore window and the integration core, until they land.
-#include "Provisorio.h"
+#include "mApresnt.h"
+#include "mPathapl.h"
+#include "mRestore.h"
 
 #include <QApplication>
 #include <QCloseEvent>

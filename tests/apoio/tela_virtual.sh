@@ -43,7 +43,7 @@ iniciar_tela_virtual() {
   mkdir -m 700 "$raiz/run"
   export HOME="$raiz/home" XDG_RUNTIME_DIR="$raiz/run"
   exec {fd_tela}>"$raiz/tela"
-  Xvfb -displayfd "$fd_tela" -screen 0 1024x768x24 -nolisten tcp >"$raiz/xvfb.log" 2>&1 &
+  Xvfb -displayfd "$fd_tela" -screen 0 1024x768x24 -nolisten tcp -noreset >"$raiz/xvfb.log" 2>&1 &
   xvfb=$!
   exec {fd_tela}>&-
   esperar 10 test -s "$raiz/tela" || falhar "Xvfb não iniciou"

@@ -2,10 +2,13 @@
 // driven through its screens (each screen's default button pressed), with
 // the messages answered by RespostaMensagens.
 #include "DialogoModal.h"
+#include "Integracao.h"
 #include "PastaTemporaria.h"
 #include "Texto1252.h"
 #include "fMsgdlg.h"
+#include "mApresnt.h"
 #include "mMain.h"
+#include "mPathapl.h"
 
 #include <QScreen>
 #include <QtTest>
@@ -152,6 +155,68 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(*vista && !respostas.Chamadas().empty(), 30000);
         QVERIFY(frm->isVisible());
         QVERIFY(!fechou);
+    }
+
+    // Interrupted on the destination screen: no restore window, the message,
+    // the INI file untouched, no log; the program ends with status 1.
+    void InterrompidaNaoMudaNada() {
+        Preparar("Total Discos=1\r\n",
+                 "[Configurar Arquivos INI]\r\nitem1=@DIRBASE\\APP.INI,Geral,Pasta,x\r\n");
+        c_->Escrever("VENDAS/APP.INI", "[Geral]\r\n");
+        RespostaMensagens respostas; // "Deseja interromper ...": the first button, "&Sim"
+        auto frm = Criar();
+        auto apresentacao = AoAbrirDialogo<TfrmApresnt>(
+            [](TfrmApresnt* d) { Teclar(d, Qt::Key_Return); }, {}, 20000);
+        auto destino = AoAbrirDialogo<TfrmPathApl>(
+            [](TfrmPathApl* d) { Teclar(d, Qt::Key_Escape); }, {}, 20000);
+        frm->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->isVisible(), 30000);
+        QVERIFY(*apresentacao && *destino);
+        QVERIFY(InstalacaoCancelada);
+        QCOMPARE(frm->CodigoSaida(), 1);
+        const auto& fim = respostas.Chamadas().back();
+        QCOMPARE(fim.titulo, "Atenção"_ansi);
+        QCOMPARE(fim.texto, "O aplicativo não foi instalado corretamente."_ansi);
+        QCOMPARE(fim.tipo, 5);
+        QCOMPARE(c_->Ler("VENDAS/APP.INI"), std::string("[Geral]\r\n"));
+        QVERIFY(!c_->Existe("VENDAS/zentrava.log"));
+    }
+
+    // A show-window code that is no integer stops the sequence before the
+    // log; the window stays.
+    void CodigoInvalidoParaASequencia() {
+        Preparar("Total Discos=1\r\n", "[Executar Arquivos]\r\nitem1=@DIRBASE\\PROG.SH,um\r\n");
+        c_->Escrever("VENDAS/PROG.SH", "#!/bin/sh\n");
+        RespostaMensagens respostas;
+        auto frm = Criar();
+        auto vistas = ConfirmarTelas(3);
+        frm->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!respostas.Chamadas().empty(), 30000);
+        QCOMPARE(respostas.Chamadas()[0].texto, std::string("'um' is not a valid integer value"));
+        QVERIFY(frm->isVisible());
+        QVERIFY(!frm->EmInstalacao());
+        QVERIFY(!c_->Existe("VENDAS/zentrava.log"));
+    }
+
+    // A group that cannot be created: the log stays, no completion message,
+    // the lists freed and the window closed at once.
+    void GrupoQueFalhaEncerra() {
+        Preparar("Total Discos=1\r\nGrupo de Programa=Vendas\r\n",
+                 "[Itens do Grupo]\r\nitem1=Leia-me,@DIRBASE\\LEIAME.TXT\r\n");
+        c_->Escrever("VENDAS/LEIAME.TXT", "x");
+        DefinirEnviadorComandos([](std::string_view) { return false; });
+        RespostaMensagens respostas;
+        auto frm = Criar();
+        auto vistas = ConfirmarTelas(3);
+        frm->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->isVisible(), 30000);
+        DefinirEnviadorComandos({});
+        QCOMPARE(frm->CodigoSaida(), 1);
+        QCOMPARE(respostas.Chamadas().size(), 1u);
+        QCOMPARE(respostas.Chamadas()[0].texto,
+                 "Não posso criar o grupo.\rO aplicativo não foi instalado corretamente."_ansi);
+        QCOMPARE(c_->Ler("VENDAS/zentrava.log").size(), tamanhoLogDesinstalacao);
+        QVERIFY(ItensGrupo.empty());
     }
 };
 

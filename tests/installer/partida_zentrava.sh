@@ -5,7 +5,8 @@
 # Checked: the fatal messages read from the screen (OCR), the exit status 1
 # and that the main window never shows; "/d" in lower case, "/DA:" with the
 # first disk on drive A:, a host path after "/D" (mapped by a drive, or by
-# none) reach the main window when zentrava.001 is where they point.
+# none) reach the main window when zentrava.001 is where they point; "/x"
+# runs the uninstall without a window.
 # Usage: partida_zentrava.sh <zentrava>
 # Exit 77 (skipped) when Xvfb, xdotool, ImageMagick or tesseract is missing.
 set -euo pipefail
@@ -43,10 +44,14 @@ iniciar() { # <pasta> [argumento]
 }
 principal() { janela "^$titulo\$"; }
 
-# A fatal start: the message, no main window while it shows or after, exit 1.
+# A start that ends after a message: no main window while it shows or
+# after, exit 1 (the uninstall's own messages end it with 0).
 fatal() { # <texto esperado> <pasta> [argumento]
-  local esperado=$1
-  shift
+  sem_janela_principal 1 "$@"
+}
+sem_janela_principal() { # <status> <texto esperado> <pasta> [argumento]
+  local esperado_status=$1 esperado=$2
+  shift 2
   iniciar "$@"
   esperar 30 tem_janela '^Erro$' || falhar "sem mensagem para: $* ($esperado)"
   [ -z "$(principal)" ] || falhar "a janela principal apareceu com a mensagem: $*"
@@ -54,7 +59,7 @@ fatal() { # <texto esperado> <pasta> [argumento]
   local status=0
   esperar 10 terminou "$pid" || falhar "o programa não terminou: $*"
   wait "$pid" || status=$?
-  [ "$status" -eq 1 ] || falhar "status $status em vez de 1: $*"
+  [ "$status" -eq "$esperado_status" ] || falhar "status $status em vez de $esperado_status: $*"
   [ -z "$(principal)" ] || falhar "a janela principal apareceu depois da mensagem: $*"
 }
 
@@ -98,5 +103,8 @@ instala "$raiz/c/p2" /DA:
 instala "$raiz/c/p2" "/D$raiz/c/discos"
 : >"$raiz/fora/zentrava.001"
 fatal "$msg_001" "$raiz/c/p2" "/D$raiz/fora"
+
+# "/X" runs the uninstall instead: here it finds no log; no window either.
+sem_janela_principal 0 "ZENTRAVA.LOG" "$raiz/c/p2" '/xc:\discos'
 
 echo "partida do zentrava: mensagens, argumentos e discos conferidos"

@@ -54,14 +54,18 @@ sem_janela_principal() { # <status> <texto esperado> <pasta> [argumento]
   shift 2
   iniciar "$@"
   esperar 30 tem_janela '^Erro$' || falhar "sem mensagem para: $* ($esperado)"
-  [ -z "$(principal)" ] || falhar "a janela principal apareceu com a mensagem: $*"
+  [ "$(visiveis)" -eq 1 ] || falhar "outra janela com a mensagem: $*"
   responder_mensagem '^Erro$' "$esperado"
-  local status=0
-  esperar 10 terminou "$pid" || falhar "o programa não terminou: $*"
+  local status=0 fim=$((SECONDS + 10))
+  until terminou "$pid"; do
+    [ "$(visiveis)" -eq 0 ] || falhar "uma janela apareceu depois da mensagem: $*"
+    ((SECONDS < fim)) || falhar "o programa não terminou: $*"
+    sleep 0.1
+  done
   wait "$pid" || status=$?
   [ "$status" -eq "$esperado_status" ] || falhar "status $status em vez de $esperado_status: $*"
-  [ -z "$(principal)" ] || falhar "a janela principal apareceu depois da mensagem: $*"
 }
+visiveis() { xdotool search --onlyvisible --name . 2>/dev/null | wc -l; }
 
 # A good start: the main window over the whole screen, no message; then stopped.
 instala() { # <pasta> [argumento]

@@ -4,6 +4,9 @@
 # `pids` and removes `raiz` on exit. Callers check their tools with
 # exigir_programas first (exit 77, skipped, when one is missing).
 
+# Leaks of system libraries on a real display do not fail a sanitizer build.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan_bibliotecas.supp"
+
 pids=()
 xvfb=""
 encerrar_tela_virtual() {

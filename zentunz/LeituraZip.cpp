@@ -33,6 +33,7 @@ bool LeituraZip::Abrir(const std::string& host) {
 
 bool LeituraZip::Ler(uint64_t pos, void* destino, std::size_t n) const {
     if (pos > tamanho_ || n > tamanho_ - pos) return false;
+    if (n == 0) return true;
     if (mapa_) {
         std::memcpy(destino, mapa_ + pos, n);
         return true;

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
-         libzip-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
+         libzip-dev libdeflate-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
          poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool strace
          gstreamer1.0-plugins-good python3)
 faltam=()

@@ -7,6 +7,7 @@
 #include "Texto1252.h"
 #include "Unidades.h"
 
+#include <libdeflate.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -56,6 +57,7 @@ private:
 struct ZipFechado {
     void operator()(zip_t* z) const { zip_discard(z); }
     void operator()(zip_file_t* f) const { zip_fclose(f); }
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
 
 bool Verdadeiro(int32_t campo) { return campo != 0; }
@@ -107,6 +109,17 @@ constexpr auto limiteMembro = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_MEMBRO);
 constexpr auto limiteTotal = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_TOTAL);
 constexpr auto limiteRazao = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_RAZAO);
 constexpr auto razaoAPartirDe = static_cast<zip_uint64_t>(ZENTUNZ_RAZAO_A_PARTIR_DE);
+// Members up to this size are inflated whole, in memory.
+constexpr zip_uint64_t limiteEmMemoria = 64 << 20;
+constexpr std::size_t blocoGravacao = 256 * 1024;
+
+// A member on its way to its temporary file.
+struct Escrita {
+    explicit Escrita(int f) : fd(f) {}
+    int fd;
+    zip_uint64_t gravados = 0, proximoPasso = ZENTUNZ_BYTES_POR_PASSO;
+    std::string inicio; // its first bytes
+};
 
 // The mode a member gets: the Unix mode the archive carries, else the default,
 // with execute bits wherever it can be read when its first bytes are those of
@@ -150,7 +163,8 @@ public:
         faixas_ = std::move(*faixas);
         base_ = Descritor(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         mascara_ = zentunz::MascaraCriacao();
-        buffer_.resize(256 * 1024);
+        buffer_.resize(blocoGravacao);
+        descompressor_.reset(libdeflate_alloc_decompressor());
 
         zip_int64_t total = zip_get_num_entries(zip.get(), 0);
         for (zip_int64_t i = 0; i < total; ++i) {
@@ -304,15 +318,16 @@ private:
         SaidaTemporaria saida;
         if (!saida.Criar(dir.fd()))
             return Recusar(ZENTUNZ_ERRO_GRAVACAO, "Não foi possível gravar: "_ansi + exibido);
-        std::string inicio;
-        Desfecho d = Copiar(zip, i, tamanho, saida.fd(), inicio, exibido);
+        Escrita escrita(saida.fd());
+        Desfecho d = EmMemoria(i, st) ? CopiarInteiro(i, st, escrita, exibido)
+                                      : Copiar(zip, i, tamanho, escrita, exibido);
         if (d != Desfecho::Extraido) return d;
         if (st.valid & ZIP_STAT_MTIME) {
             timespec tempos[2] = {{0, UTIME_NOW}, {st.mtime, 0}};
             futimens(saida.fd(), tempos);
         }
         // Before the file takes its name: a program never appears half-written and runnable.
-        fchmod(saida.fd(), ModoDoMembro(modoUnix, inicio, mascara_));
+        fchmod(saida.fd(), ModoDoMembro(modoUnix, escrita.inicio, mascara_));
         unsigned flags =
             Verdadeiro(p_.sobrescrever) || Verdadeiro(p_.atualizar) || Verdadeiro(p_.renovar)
                 ? 0
@@ -351,27 +366,66 @@ private:
             zentunz::LimparTemporariosAbandonados(dir);
     }
 
+    Desfecho Gravar(Escrita& e, const char* dados, std::size_t n, const std::string& exibido) {
+        if (e.inicio.size() < 4) e.inicio.append(dados, std::min(n, 4 - e.inicio.size()));
+        if (!GravarTudo(e.fd, dados, n))
+            return Recusar(ZENTUNZ_ERRO_GRAVACAO, "Não foi possível gravar: "_ansi + exibido);
+        e.gravados += n;
+        for (; e.gravados >= e.proximoPasso; e.proximoPasso += ZENTUNZ_BYTES_POR_PASSO)
+            if (!Relatar(ZENTUNZ_ACAO_PASSO, 0, 0, "")) return Desfecho::Parar;
+        return Desfecho::Extraido;
+    }
+
+    // Deflated and stored members of bounded size go through libdeflate in
+    // one call, read straight from the mapped archive, and their CRC is
+    // checked before a byte is written: about twice as fast as zlib's stream.
+    bool EmMemoria(zip_uint64_t i, const zip_stat_t& st) const {
+        return descompressor_ && (st.valid & ZIP_STAT_CRC) && st.size <= limiteEmMemoria &&
+               (st.comp_method == ZIP_CM_DEFLATE || st.comp_method == ZIP_CM_STORE) &&
+               faixas_[i].fim <= arquivo_.Tamanho();
+    }
+
+    Desfecho CopiarInteiro(zip_uint64_t i, const zip_stat_t& st, Escrita& e, const std::string& exibido) {
+        const zentunz::FaixaMembro& f = faixas_[i];
+        const char* dados;
+        if (arquivo_.Mapa()) {
+            dados = reinterpret_cast<const char*>(arquivo_.Mapa() + f.dados);
+        } else {
+            entrada_.resize(f.compactado);
+            if (!arquivo_.Ler(f.dados, entrada_.data(), entrada_.size())) return RecusarDados(exibido);
+            dados = entrada_.data();
+        }
+        if (st.comp_method == ZIP_CM_DEFLATE) {
+            saida_.resize(std::max<zip_uint64_t>(st.size, 1));
+            if (libdeflate_deflate_decompress(descompressor_.get(), dados, f.compactado, saida_.data(),
+                                              st.size, nullptr) != LIBDEFLATE_SUCCESS)
+                return RecusarDados(exibido);
+            dados = saida_.data();
+        } else if (f.compactado != st.size) {
+            return RecusarDados(exibido);
+        }
+        if (libdeflate_crc32(0, dados, st.size) != st.crc) return RecusarDados(exibido);
+        for (zip_uint64_t feito = 0; feito < st.size;) {
+            auto n = static_cast<std::size_t>(std::min<zip_uint64_t>(blocoGravacao, st.size - feito));
+            if (Desfecho d = Gravar(e, dados + feito, n, exibido); d != Desfecho::Extraido) return d;
+            feito += n;
+        }
+        return Desfecho::Extraido;
+    }
+
     // Streams the member through libzip, which checks its CRC at the end.
-    // inicio receives its first bytes.
-    Desfecho Copiar(zip_t* zip, zip_uint64_t i, zip_uint64_t tamanho, int saida, std::string& inicio,
-                    const std::string& exibido) {
+    Desfecho Copiar(zip_t* zip, zip_uint64_t i, zip_uint64_t tamanho, Escrita& e, const std::string& exibido) {
         std::unique_ptr<zip_file_t, ZipFechado> f(zip_fopen_index(zip, i, 0));
         if (!f) return Recusar(ZENTUNZ_ERRO_DADOS, "Erro de leitura no membro: "_ansi + exibido);
-        zip_uint64_t gravados = 0, proximoPasso = ZENTUNZ_BYTES_POR_PASSO;
         for (;;) {
             zip_int64_t lidos = zip_fread(f.get(), buffer_.data(), buffer_.size());
-            if (lidos < 0 || gravados + static_cast<zip_uint64_t>(lidos) > tamanho)
+            if (lidos < 0 || e.gravados + static_cast<zip_uint64_t>(lidos) > tamanho)
                 return RecusarDados(exibido);
-            auto n = static_cast<std::size_t>(lidos);
-            if (n == 0) break;
-            if (inicio.size() < 4) inicio.append(buffer_.data(), std::min(n, 4 - inicio.size()));
-            if (!GravarTudo(saida, buffer_.data(), n))
-                return Recusar(ZENTUNZ_ERRO_GRAVACAO, "Não foi possível gravar: "_ansi + exibido);
-            gravados += n;
-            for (; gravados >= proximoPasso; proximoPasso += ZENTUNZ_BYTES_POR_PASSO)
-                if (!Relatar(ZENTUNZ_ACAO_PASSO, 0, 0, "")) return Desfecho::Parar;
+            if (lidos == 0) break;
+            Desfecho d = Gravar(e, buffer_.data(), static_cast<std::size_t>(lidos), exibido);
+            if (d != Desfecho::Extraido) return d;
         }
-        if (gravados != tamanho) return RecusarDados(exibido);
+        if (e.gravados != tamanho) return RecusarDados(exibido);
         return Desfecho::Extraido;
     }
 
@@ -386,7 +440,8 @@ private:
     std::vector<zentunz::FaixaMembro> faixas_;
     Descritor base_;
     mode_t mascara_ = 022;
-    std::vector<char> buffer_;
+    std::vector<char> buffer_, entrada_, saida_;
+    std::unique_ptr<libdeflate_decompressor, ZipFechado> descompressor_;
     zip_uint64_t totalDeclarado_ = 0;
     std::set<std::pair<dev_t, ino_t>> limpas_;
     bool avisos_ = false;

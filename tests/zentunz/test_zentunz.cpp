@@ -93,6 +93,16 @@ TEST_F(Motor, ExtraiTodosOsMembrosComSuasPastas) {
     EXPECT_EQ(Contar(ZENTUNZ_ACAO_FIM), 1);
 }
 
+TEST_F(Motor, MetodosQueNaoSaoDeflateVemPeloFluxoDaLibzip) {
+    if (!zip_compression_method_supported(ZIP_CM_BZIP2, 0)) GTEST_SKIP() << "libzip sem bzip2";
+    std::string texto(200000, 'b');
+    for (std::size_t k = 0; k < texto.size(); k += 7) texto[k] = static_cast<char>('a' + k % 26);
+    CriarZip(arquivo, {{"b.txt", texto, ZIP_CM_BZIP2}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_EQ(Ler("b.txt"), texto);
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_PASSO), 6);
+}
+
 TEST_F(Motor, SemNomesDePastasGravaTudoNaPastaAtual) {
     CriarZip(arquivo, {{"sub/b.txt", "b"}, {"vazia/", ""}});
     p.nomesPastas = 0;

@@ -113,6 +113,24 @@ constexpr auto razaoAPartirDe = static_cast<zip_uint64_t>(ZENTUNZ_RAZAO_A_PARTIR
 constexpr zip_uint64_t limiteEmMemoria = 64 << 20;
 constexpr std::size_t blocoGravacao = 256 * 1024;
 
+// Scratch memory that grows to the largest need and is never cleared: what
+// is asked of it is overwritten whole.
+class Rascunho {
+public:
+    char* Tamanho(std::size_t n) {
+        n = std::max<std::size_t>(n, 1);
+        if (n > capacidade_) {
+            dados_ = std::make_unique_for_overwrite<char[]>(n);
+            capacidade_ = n;
+        }
+        return dados_.get();
+    }
+
+private:
+    std::unique_ptr<char[]> dados_;
+    std::size_t capacidade_ = 0;
+};
+
 // A member on its way to its temporary file.
 struct Escrita {
     explicit Escrita(int f) : fd(f) {}
@@ -163,7 +181,6 @@ public:
         faixas_ = std::move(*faixas);
         base_ = Descritor(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         mascara_ = zentunz::MascaraCriacao();
-        buffer_.resize(blocoGravacao);
         descompressor_.reset(libdeflate_alloc_decompressor());
 
         zip_int64_t total = zip_get_num_entries(zip.get(), 0);
@@ -391,16 +408,16 @@ private:
         if (arquivo_.Mapa()) {
             dados = reinterpret_cast<const char*>(arquivo_.Mapa() + f.dados);
         } else {
-            entrada_.resize(f.compactado);
-            if (!arquivo_.Ler(f.dados, entrada_.data(), entrada_.size())) return RecusarDados(exibido);
-            dados = entrada_.data();
+            char* lido = entrada_.Tamanho(f.compactado);
+            if (!arquivo_.Ler(f.dados, lido, f.compactado)) return RecusarDados(exibido);
+            dados = lido;
         }
         if (st.comp_method == ZIP_CM_DEFLATE) {
-            saida_.resize(std::max<zip_uint64_t>(st.size, 1));
-            if (libdeflate_deflate_decompress(descompressor_.get(), dados, f.compactado, saida_.data(),
-                                              st.size, nullptr) != LIBDEFLATE_SUCCESS)
+            char* inflado = saida_.Tamanho(st.size);
+            if (libdeflate_deflate_decompress(descompressor_.get(), dados, f.compactado, inflado, st.size,
+                                              nullptr) != LIBDEFLATE_SUCCESS)
                 return RecusarDados(exibido);
-            dados = saida_.data();
+            dados = inflado;
         } else if (f.compactado != st.size) {
             return RecusarDados(exibido);
         }
@@ -418,11 +435,12 @@ private:
         std::unique_ptr<zip_file_t, ZipFechado> f(zip_fopen_index(zip, i, 0));
         if (!f) return Recusar(ZENTUNZ_ERRO_DADOS, "Erro de leitura no membro: "_ansi + exibido);
         for (;;) {
-            zip_int64_t lidos = zip_fread(f.get(), buffer_.data(), buffer_.size());
+            char* bloco = entrada_.Tamanho(blocoGravacao);
+            zip_int64_t lidos = zip_fread(f.get(), bloco, blocoGravacao);
             if (lidos < 0 || e.gravados + static_cast<zip_uint64_t>(lidos) > tamanho)
                 return RecusarDados(exibido);
             if (lidos == 0) break;
-            Desfecho d = Gravar(e, buffer_.data(), static_cast<std::size_t>(lidos), exibido);
+            Desfecho d = Gravar(e, bloco, static_cast<std::size_t>(lidos), exibido);
             if (d != Desfecho::Extraido) return d;
         }
         if (e.gravados != tamanho) return RecusarDados(exibido);
@@ -440,7 +458,7 @@ private:
     std::vector<zentunz::FaixaMembro> faixas_;
     Descritor base_;
     mode_t mascara_ = 022;
-    std::vector<char> buffer_, entrada_, saida_;
+    Rascunho entrada_, saida_;
     std::unique_ptr<libdeflate_decompressor, ZipFechado> descompressor_;
     zip_uint64_t totalDeclarado_ = 0;
     std::set<std::pair<dev_t, ino_t>> limpas_;

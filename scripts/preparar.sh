@@ -5,10 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
-         libzip-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
+         libzip-dev libdeflate-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
          poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool strace
          desktop-file-utils
-         gstreamer1.0-plugins-good)
+         gstreamer1.0-plugins-good python3)
 faltam=()
 for p in "${pacotes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltam+=("$p")

@@ -77,9 +77,11 @@ if(TARGET zentrava)
       set_target_properties(${programa} PROPERTIES
                             INSTALL_RPATH "$ORIGIN;$ORIGIN/${motorRelativo}")
       install(TARGETS ${programa} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT zentrava)
+      if(EXISTS ${dist}/${programa}.1)
+        fz_manual(${programa}.1 zentrava)
+      endif()
     endif()
   endforeach()
-  fz_manual(zentrava.1 zentrava)
   fz_documentos(zentrava zentrava)
   # Where dpkg-shlibdeps finds the engine while the packages are made.
   get_target_property(motorConstruido zentunz BINARY_DIR)

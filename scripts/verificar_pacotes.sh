@@ -46,9 +46,10 @@ done
 for programa in "$raiz"/usr/bin/*; do
   ldd "$programa" > "$raiz/ldd.txt" || falha "ldd $programa"
   ! grep 'not found' "$raiz/ldd.txt" || falha "$(basename "$programa"): biblioteca ausente"
-  if grep -q libzentunz "$raiz/ldd.txt"; then
-    grep -q "libzentunz.so => $raiz/usr/lib/" "$raiz/ldd.txt" ||
-      falha "$(basename "$programa") não acha o motor instalado: $(grep libzentunz "$raiz/ldd.txt")"
+  motor=$(awk '$1 == "libzentunz.so" { print $3 }' "$raiz/ldd.txt")
+  if [ -n "$motor" ]; then
+    [[ $(realpath "$motor") == "$raiz"/usr/lib/* ]] ||
+      falha "$(basename "$programa") não acha o motor instalado: $motor"
   fi
   ok "$(basename "$programa"): bibliotecas"
 done

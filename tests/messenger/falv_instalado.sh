@@ -24,9 +24,10 @@ chmod 700 "$tmp/run"
 export HOME=$casa XDG_CONFIG_HOME=$casa/.config XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen
 ini=$XDG_CONFIG_HOME/falavox/falv.ini
 
-# A folder this user can write gets the settings beside the program: run a
-# copy from a read-only folder instead.
-if "${como[@]}" test -w "$(dirname "$falv")"; then
+# A folder this user can write gets the settings beside the program, and a
+# build folder may be out of nobody's reach: run a copy from a read-only
+# folder then.
+if ! "${como[@]}" test -x "$falv" || "${como[@]}" test -w "$(dirname "$falv")"; then
   mkdir "$tmp/bin"
   cp "$falv" "$tmp/bin/falv"
   chmod 555 "$tmp/bin"

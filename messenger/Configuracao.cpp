@@ -4,12 +4,15 @@
 #include "Perfil.h"
 #include "Texto1252.h"
 #include "Unidades.h"
+#include "fIOlib.h"
 #include "fStrlib.h"
 
 #include <cctype>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +80,9 @@ void AvisarFalha(Interacao& ui, const std::string& texto) {
 bool Salvar(const Sessao& s, const std::string& arquivoIni, bool completa, Interacao& ui) {
     std::string conteudo;
     bool ok = !arquivoIni.empty() && LerArquivo(arquivoIni, conteudo) != Leitura::Falhou;
+    // The configuration folder is ours to create; any other folder must exist.
+    if (ok && ExtrairPasta(arquivoIni) == PastaConfiguracaoFalv())
+        ok = plataforma::CriarPasta(ExtrairPasta(arquivoIni));
     if (ok) {
         conteudo = plataforma::AlterarPerfil(conteudo, secaoPastas, std::nullopt, std::nullopt);
         for (std::size_t i = 0; i < s.nomesPastas.size() && i < s.caminhosPastas.size(); ++i)
@@ -108,9 +114,29 @@ std::string PastaDoPrograma() {
     return CaminhoDePasta(*dos);
 }
 
-std::string ArquivoConfiguracao() {
-    std::string pasta = PastaDoPrograma();
+std::string ArquivoConfiguracao(const std::string& pastaPrograma) {
+    if (!pastaPrograma.empty()) {
+        const std::string aoLado = pastaPrograma + "falv.ini";
+        if (plataforma::ArquivoExiste(aoLado)) return aoLado;
+        auto host = plataforma::CaminhoHost(pastaPrograma);
+        bool propria = host && faccessat(AT_FDCWD, host->c_str(), W_OK, AT_EACCESS) == 0;
+#ifdef FALV_PASTA_INSTALACAO
+        // Root can write there, and a falv.ini left behind would then be every
+        // user's, and one none of them could save.
+        std::error_code e;
+        if (propria && std::filesystem::equivalent(*host, FALV_PASTA_INSTALACAO, e)) propria = false;
+#endif
+        if (propria) return aoLado;
+    }
+    std::string pasta = PastaConfiguracaoFalv();
     return pasta.empty() ? std::string() : pasta + "falv.ini";
+}
+
+std::string PastaConfiguracaoFalv() {
+    std::string config = plataforma::PastaConfiguracaoUsuario();
+    if (config.empty()) return {};
+    auto dos = plataforma::CaminhoDos(config + "/falavox");
+    return dos ? *dos + "\\" : std::string();
 }
 
 std::string NomeDePasta(std::string_view digitado) {

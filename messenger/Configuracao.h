@@ -16,8 +16,16 @@ inline constexpr std::size_t maxNomePasta = 15;
 // The program's folder in lower case with a final backslash; empty when the
 // executable's folder has no DOS path.
 std::string PastaDoPrograma();
-// PastaDoPrograma() + "falv.ini"; empty when there is no program folder.
-std::string ArquivoConfiguracao();
+// Where the settings live for a program in `pastaPrograma` (DOS path, final
+// backslash): falv.ini beside the program when one is there or the folder is
+// writable (a copy in a user's folder, stations started from a shared drive);
+// otherwise, as for an installed program, falv.ini in the user's
+// configuration folder (PastaConfiguracaoFalv), created by the first save.
+// The folder a package installs the program into never gets a new one.
+// Empty when no DOS path names the file.
+std::string ArquivoConfiguracao(const std::string& pastaPrograma = PastaDoPrograma());
+// $XDG_CONFIG_HOME/falavox\ (default ~/.config) as a DOS path; empty when unmapped.
+std::string PastaConfiguracaoFalv();
 
 // A folder name as typed becomes this: blanks around it dropped, the first 15
 // characters, upper case.

@@ -848,14 +848,18 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    SalvarConfiguracao(sessao_, arquivoIni_, ui_);
     // A logoff that could not read the users file keeps the window open; the
     // next exit tries again.
-    if (!HabilitarConexao(false)) {
+    if (!Encerrar()) {
         e->ignore();
         return;
     }
     e->accept();
+}
+
+bool TfrmMain::Encerrar() {
+    SalvarConfiguracao(sessao_, arquivoIni_, ui_);
+    return HabilitarConexao(false);
 }
 
 // ---- Messages and text areas ----

@@ -48,6 +48,9 @@ public:
     // manterTextos: the logs and the compose area keep what they show.
     bool HabilitarConexao(bool habilitar, bool manterTextos = false);
     void ExibirHint(const QString& dica);
+    // What a confirmed exit does: writes the settings and logs off; false when
+    // the logoff was abandoned. Also for leaving unasked (the session ends).
+    bool Encerrar();
 
 public slots:
     void FormShow();

@@ -160,18 +160,20 @@ void DefinirUnidades(TabelaUnidades tabela) {
     TabelaEmVigor() = Normalizada(std::move(tabela));
 }
 
+std::string PastaConfiguracaoUsuario() {
+    // XDG: a relative or empty value is to be ignored.
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
+    std::string pessoal = PastaPessoal();
+    return pessoal.empty() ? std::string() : Juntar(pessoal, ".config");
+}
+
 TabelaUnidades CarregarTabelaUnidades() {
     TabelaUnidades t;
     std::string pessoal = interno::PastaPessoal();
     if (!pessoal.empty()) t.raizes['C'] = pessoal;
     t.raizes['Z'] = "/";
 
-    // XDG: a relative or empty value is to be ignored.
-    std::string config;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
-        config = x;
-    else if (!pessoal.empty())
-        config = Juntar(pessoal, ".config");
+    std::string config = PastaConfiguracaoUsuario();
     std::string conteudo;
     if (config.empty() || interno::LerArquivoHost(Juntar(config, "falavox-zentrava/unidades.ini"),
                                                   1 << 20, conteudo) != interno::Leitura::Lido)

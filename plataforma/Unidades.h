@@ -29,6 +29,9 @@ const TabelaUnidades& Unidades();
 void DefinirUnidades(TabelaUnidades tabela);
 // Reads the table from the configuration directory (defaults when absent).
 TabelaUnidades CarregarTabelaUnidades();
+// The user's configuration directory (host path): $XDG_CONFIG_HOME when it is
+// absolute, else ~/.config; empty when there is no home directory.
+std::string PastaConfiguracaoUsuario();
 
 // Drive types as GetDriveType answers them.
 enum class TipoUnidade {

@@ -12,12 +12,20 @@
  * Booleans are -1 (true) and 0 (false).
  *
  * Members are never written outside the current folder: names that are
- * absolute, carry a drive or a colon, or hold a ".." component are refused,
- * as are symbolic links, members that could not be written without following
- * a link already on disk, and members beyond the size limits below. A member is
- * written under a temporary name beside its destination and renamed into place
- * only once complete and its CRC checked, so a failed or interrupted member
- * never leaves a partial file under its real name.
+ * absolute, carry a drive or a colon, hold a ".." component or a control
+ * character are refused, as are symbolic links, members that could not be
+ * written without following a link already on disk, and members beyond the
+ * size limits below. An archive whose members share bytes is refused whole,
+ * before anything is written. A member is written to a temporary file beside
+ * its destination (unnamed where the file system allows, so that a killed
+ * extraction leaves nothing) and renamed into place only once complete, its
+ * CRC checked and its mode set, so a failed or interrupted member never
+ * leaves a partial file under its real name.
+ *
+ * A member keeps the permission bits of the Unix mode the archive carries
+ * (never setuid, setgid or sticky); without one, a member that starts as a
+ * script ("#!") or an ELF program gets the execute bits wherever it can be
+ * read. The process's creation mask applies to both.
  */
 #ifndef ZENTUNZ_H
 #define ZENTUNZ_H
@@ -50,6 +58,7 @@ extern "C" {
 #define ZENTUNZ_ERRO_EXISTENTE 7     /* file exists and overwrite is off: kept */
 #define ZENTUNZ_ERRO_SUPORTE 8       /* encrypted or unknown compression method */
 #define ZENTUNZ_ERRO_ESPECIFICACAO 9 /* a requested member name matched nothing */
+#define ZENTUNZ_ERRO_SOBREPOSICAO 10 /* members share bytes: archive refused whole */
 
 /* Limits. A member above ZENTUNZ_LIMITE_MEMBRO also would not fit the signed
  * 32-bit size of the report. Deflate cannot pass about 1032:1, so the ratio
@@ -63,7 +72,7 @@ extern "C" {
 #define ZENTUNZ_OK 0              /* every selected member extracted (or skipped by update/freshen) */
 #define ZENTUNZ_AVISOS 1          /* done, but some members were refused or failed (action 4 each) */
 #define ZENTUNZ_INTERROMPIDO 2    /* the report routine returned -1 */
-#define ZENTUNZ_ERRO_ABERTURA 3   /* the archive could not be opened (action 4) */
+#define ZENTUNZ_ERRO_ABERTURA 3   /* the archive could not be opened or was refused whole (action 4) */
 #define ZENTUNZ_PARAMETROS 4      /* invalid record: null pointer or count out of range */
 #define ZENTUNZ_FALHA_INTERNA 5   /* the engine itself failed (out of memory and the like) */
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Redraws the splash's background tile (127 x 127, 256 colours) and the
-# program's icon (32 x 31, 16 colours) with ImageMagick. The PNGs are kept in
-# the tree; run this only to change them.
+# Redraws the splash's background tile (127 x 127, 256 colours), the
+# program's icon (32 x 31, 16 colours) and the same icon for the desktop's
+# menus (48 and 256 pixels) with ImageMagick. The PNGs are kept in the tree;
+# run this only to change them.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,3 +28,17 @@ convert -size 32x31 xc:none \
   -stroke none -fill '#008080' -draw 'rectangle 7,19 14,21' \
   -fill white -draw 'rectangle 6,8 25,9' -draw 'rectangle 6,13 19,14' \
   -colors 16 PNG8:icone.png
+
+# The same bubble for the menus and launchers, drawn at scale with smooth
+# edges, centred on a transparent square with a small margin:
+# the body and tail once thick in the outline colour, then filled over, so
+# the outline runs round both as one shape.
+for n in 48 256; do
+  m=$(awk "BEGIN { k = $n / 34; print \"affine \" k \",0,0,\" k \",\" 1.5 * k \",\" 1.5 * k }")
+  bolha="roundrectangle 1,2 30,21 5,5 polygon 7,20 5,29 15,20"
+  convert -size "${n}x${n}" xc:none \
+    -fill '#004040' -stroke '#004040' -strokewidth 1.2 -draw "$m $bolha" \
+    -fill '#008080' -stroke none -draw "$m $bolha" \
+    -fill white -draw "$m rectangle 6,8 25,9.6 rectangle 6,13 19,14.6" \
+    "PNG32:icone-$n.png"
+done

@@ -8,8 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <pwd.h>
 #include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace plataforma::literais;
 
@@ -242,6 +249,124 @@ TEST_F(Configuracao, ArquivoFicaAoLadoDoExecutavel) {
     ASSERT_TRUE(host);
     EXPECT_TRUE(std::filesystem::equivalent(
         *host, std::filesystem::read_symlink("/proc/self/exe").parent_path()));
+}
+
+// Runs `corpo` in a child process under a user whom folder permissions bind:
+// nobody when the tests run as root, who may write in any folder.
+void ComoUsuarioComum(const std::function<void()>& corpo) {
+    std::fflush(stdout);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (geteuid() == 0) {
+            const passwd* p = getpwnam("nobody");
+            if (!p || setgroups(0, nullptr) != 0 || setgid(p->pw_gid) != 0 || setuid(p->pw_uid) != 0)
+                _exit(77);
+        }
+        corpo();
+        std::fflush(stdout);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int estado = 0;
+    ASSERT_EQ(waitpid(pid, &estado, 0), pid);
+    ASSERT_TRUE(WIFEXITED(estado));
+    if (WEXITSTATUS(estado) == 77) GTEST_SKIP() << "root sem como passar a nobody";
+    EXPECT_EQ(WEXITSTATUS(estado), 0) << "falhas acima, no processo filho";
+}
+
+// The program's folder c:\prog\ and the user's configuration folder
+// c:\config (not there yet), both reachable by the user of ComoUsuarioComum.
+struct LocalDaConfiguracao : Configuracao {
+    const std::string prog = "c:\\prog\\";
+    std::string config;
+
+    LocalDaConfiguracao() {
+        namespace fs = std::filesystem;
+        fs::create_directory(tmp.Host() + "/prog");
+        fs::permissions(tmp.Host(), fs::perms::all);
+        SomenteLeitura(false);
+        config = tmp.Host() + "/config";
+        s.nomesPastas = {"VENDAS"};
+        s.caminhosPastas = {"f:\\vendas\\"};
+        s.usuario = "ANA";
+    }
+    ~LocalDaConfiguracao() override { SomenteLeitura(false); }
+    void SomenteLeitura(bool ligar) {
+        std::filesystem::permissions(tmp.Host() + "/prog", ligar ? std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_exec | std::filesystem::perms::others_read |
+                                         std::filesystem::perms::others_exec
+                                                                : std::filesystem::perms::all);
+    }
+};
+
+TEST_F(LocalDaConfiguracao, PastaGravavelGuardaAoLadoDoPrograma) {
+    ComoUsuarioComum([&] {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        EXPECT_EQ(ArquivoConfiguracao(prog), prog + "falv.ini");
+        ASSERT_TRUE(SalvarConfiguracao(s, ArquivoConfiguracao(prog), ui));
+        EXPECT_TRUE(tmp.Existe("prog/falv.ini"));
+    });
+    EXPECT_FALSE(tmp.Existe("config"));
+}
+
+TEST_F(LocalDaConfiguracao, PastaSomenteLeituraUsaAPastaDeConfiguracao) {
+    SomenteLeitura(true);
+    ComoUsuarioComum([&] {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const std::string ini = ArquivoConfiguracao(prog);
+        EXPECT_EQ(ini, PastaConfiguracaoFalv() + "falv.ini");
+        auto host = plataforma::CaminhoHost(ini);
+        ASSERT_TRUE(host);
+        EXPECT_EQ(*host, config + "/falavox/falv.ini");
+
+        // Nothing there yet: an empty list, no message; the first save makes
+        // the folder and the file.
+        Sessao lida;
+        CarregarConfiguracao(lida, ini, true, ui);
+        EXPECT_TRUE(lida.nomesPastas.empty());
+        ASSERT_TRUE(SalvarConfiguracao(s, ini, ui));
+        EXPECT_TRUE(ui.mensagens.empty());
+        CarregarConfiguracao(lida, ArquivoConfiguracao(prog), true, ui);
+        EXPECT_EQ(lida.nomesPastas, s.nomesPastas);
+        EXPECT_EQ(lida.usuario, "ANA");
+    });
+    EXPECT_TRUE(tmp.Existe("config/falavox/falv.ini"));
+    EXPECT_FALSE(tmp.Existe("prog/falv.ini"));
+}
+
+TEST_F(LocalDaConfiguracao, FalvIniAoLadoEmPastaSomenteLeituraELidoESalvarAvisa) {
+    tmp.Escrever("prog/falv.ini", exemplo);
+    SomenteLeitura(true);
+    ComoUsuarioComum([&] {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const std::string ini = ArquivoConfiguracao(prog);
+        EXPECT_EQ(ini, prog + "falv.ini");
+        Sessao lida;
+        CarregarConfiguracao(lida, ini, true, ui);
+        EXPECT_EQ(lida.nomesPastas, (std::vector<std::string>{"VENDAS", "SUPORTE"}));
+        EXPECT_EQ(lida.usuario, "JOAO");
+
+        EXPECT_FALSE(SalvarConfiguracao(s, ini, ui));
+        ASSERT_EQ(ui.mensagens.size(), 1u);
+        EXPECT_EQ(ui.mensagens[0].titulo, "Erro");
+        EXPECT_EQ(ui.mensagens[0].texto, "Erro ao atualizar o arquivo FALV.INI");
+    });
+    EXPECT_EQ(tmp.Ler("prog/falv.ini"), exemplo);
+    EXPECT_FALSE(tmp.Existe("config"));
+}
+
+TEST_F(LocalDaConfiguracao, PastaDeConfiguracaoSegueXdgOuAPastaPessoal) {
+    ComoUsuarioComum([&] {
+        setenv("HOME", (tmp.Host() + "/casa").c_str(), 1);
+        for (const char* ignorado : {"", "relativo/config"}) {
+            setenv("XDG_CONFIG_HOME", ignorado, 1);
+            auto host = plataforma::CaminhoHost(PastaConfiguracaoFalv());
+            ASSERT_TRUE(host);
+            EXPECT_EQ(*host, tmp.Host() + "/casa/.config/falavox") << ignorado;
+        }
+        unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(plataforma::CaminhoHost(PastaConfiguracaoFalv()), tmp.Host() + "/casa/.config/falavox");
+    });
 }
 
 } // namespace

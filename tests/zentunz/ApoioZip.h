@@ -2,6 +2,7 @@
 #pragma once
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -68,6 +69,73 @@ inline void DeclararTamanho(const std::string& host, uint32_t tamanho) {
     std::size_t central = b.find(std::string("PK\x01\x02", 4));
     if (central == std::string::npos) throw std::runtime_error("no central header");
     gravar(central + 24);
+    GravarHost(host, b);
+}
+
+// Archives written byte by byte, for what libzip would not write: forged
+// Zip64 sizes, central entries that share or run into local data.
+struct LocalCru {
+    std::string nome;
+    std::string dados;   // stored as given, or deflated
+    bool deflate = true;
+    std::size_t lacuna = 0; // zero bytes after the data, counted as compressed data
+};
+struct CentralCru {
+    std::string nome;
+    std::size_t local = 0;  // the local member it points at
+    uint64_t tamanho = 0;   // declared size; Zip64 from 0xFFFFFFFF up (0: the real one)
+    uint64_t compactado = 0; // declared compressed size (0: the real one)
+};
+
+inline std::string Deflate(const std::string& dados) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string saida(deflateBound(&z, dados.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(dados.data()));
+    z.avail_in = static_cast<uInt>(dados.size());
+    z.next_out = reinterpret_cast<Bytef*>(saida.data());
+    z.avail_out = static_cast<uInt>(saida.size());
+    deflate(&z, Z_FINISH);
+    saida.resize(z.total_out);
+    deflateEnd(&z);
+    return saida;
+}
+
+inline void CriarZipCru(const std::string& host, const std::vector<LocalCru>& locais,
+                        const std::vector<CentralCru>& centrais) {
+    std::string b;
+    auto le = [&](uint64_t v, int n) {
+        for (int k = 0; k < n; ++k) b += static_cast<char>(v >> (8 * k));
+    };
+    struct Escrito { uint64_t posicao, tamanho, compactado; uint32_t crc; uint16_t metodo; };
+    std::vector<Escrito> escritos;
+    for (const auto& l : locais) {
+        std::string dados = (l.deflate ? Deflate(l.dados) : l.dados) + std::string(l.lacuna, '\0');
+        Escrito e{b.size(), l.dados.size(), dados.size(),
+                  static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(l.dados.data()),
+                                              static_cast<uInt>(l.dados.size()))),
+                  static_cast<uint16_t>(l.deflate ? 8 : 0)};
+        escritos.push_back(e);
+        le(0x04034B50, 4); le(45, 2); le(0, 2); le(e.metodo, 2); le(0, 4); le(e.crc, 4);
+        le(e.compactado, 4); le(e.tamanho, 4); le(l.nome.size(), 2); le(0, 2);
+        b += l.nome + dados;
+    }
+    uint64_t inicioCentral = b.size();
+    for (const auto& c : centrais) {
+        const Escrito& e = escritos.at(c.local);
+        uint64_t tamanho = c.tamanho ? c.tamanho : e.tamanho;
+        uint64_t compactado = c.compactado ? c.compactado : e.compactado;
+        bool zip64 = tamanho >= 0xFFFFFFFF;
+        le(0x02014B50, 4); le(0x031E, 2); le(45, 2); le(0, 2); le(e.metodo, 2); le(0, 4);
+        le(e.crc, 4); le(compactado, 4); le(zip64 ? 0xFFFFFFFF : tamanho, 4);
+        le(c.nome.size(), 2); le(zip64 ? 12 : 0, 2); le(0, 2); le(0, 2); le(0, 2);
+        le(0100644u << 16, 4); le(e.posicao, 4);
+        b += c.nome;
+        if (zip64) { le(1, 2); le(8, 2); le(tamanho, 8); }
+    }
+    uint64_t tamanhoCentral = b.size() - inicioCentral;
+    le(0x06054B50, 4); le(0, 2); le(0, 2); le(centrais.size(), 2); le(centrais.size(), 2);
+    le(tamanhoCentral, 4); le(inicioCentral, 4); le(0, 2);
     GravarHost(host, b);
 }
 

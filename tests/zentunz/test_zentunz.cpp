@@ -9,6 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -83,6 +91,16 @@ TEST_F(Motor, ExtraiTodosOsMembrosComSuasPastas) {
     EXPECT_EQ(relatos[0].tamanho, 3);
     EXPECT_EQ(relatos.back().acao, ZENTUNZ_ACAO_FIM);
     EXPECT_EQ(Contar(ZENTUNZ_ACAO_FIM), 1);
+}
+
+TEST_F(Motor, MetodosQueNaoSaoDeflateVemPeloFluxoDaLibzip) {
+    if (!zip_compression_method_supported(ZIP_CM_BZIP2, 0)) GTEST_SKIP() << "libzip sem bzip2";
+    std::string texto(200000, 'b');
+    for (std::size_t k = 0; k < texto.size(); k += 7) texto[k] = static_cast<char>('a' + k % 26);
+    CriarZip(arquivo, {{"b.txt", texto, ZIP_CM_BZIP2}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_EQ(Ler("b.txt"), texto);
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_PASSO), 6);
 }
 
 TEST_F(Motor, SemNomesDePastasGravaTudoNaPastaAtual) {
@@ -239,6 +257,166 @@ TEST_F(Motor, TamanhosForjadosSaoRecusados) {
     EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
     EXPECT_EQ(Erros(), std::vector<int32_t>{ZENTUNZ_ERRO_DADOS});
     EXPECT_TRUE(ConteudoDe(destino).empty());
+}
+
+// Sizes of 2^63 and more were negative once and passed every limit.
+TEST_F(Motor, TamanhosZip64EnormesSaoRecusados) {
+    CriarZipCru(arquivo, {{"2a63.bin", "pequeno"}, {"quase2a64.bin", "pequeno"}, {"ok.txt", "ok"}},
+                {{"2a63.bin", 0, 1ULL << 63}, {"quase2a64.bin", 1, ~0ULL}, {"ok.txt", 2}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+    EXPECT_EQ(Erros(), (std::vector<int32_t>{ZENTUNZ_ERRO_LIMITE, ZENTUNZ_ERRO_LIMITE}));
+    EXPECT_EQ(ConteudoDe(destino), std::vector<std::string>{"ok.txt"});
+}
+
+TEST_F(Motor, TamanhoNegativoNaoDesligaOLimiteTotal) {
+    // Five members of 2 GiB - 1 pass 8 GiB at the fifth, whatever came before.
+    // Each carries 2 MiB of compressed bytes so that its ratio passes.
+    std::vector<LocalCru> locais{{"menos16GiB.bin", "dados"}};
+    std::vector<CentralCru> centrais{{"menos16GiB.bin", 0, ~0ULL - (16ULL << 30) + 1}};
+    for (std::size_t k = 1; k <= 5; ++k) {
+        locais.push_back({"m" + std::to_string(k), "dados", true, 2 << 20});
+        centrais.push_back({locais.back().nome, k, 0x7FFFFFFF});
+    }
+    CriarZipCru(arquivo, locais, centrais);
+    EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+    // The four that fit are tried and found lying; the fifth is beyond the cap.
+    EXPECT_EQ(Erros(), (std::vector<int32_t>{ZENTUNZ_ERRO_LIMITE, ZENTUNZ_ERRO_DADOS, ZENTUNZ_ERRO_DADOS,
+                                             ZENTUNZ_ERRO_DADOS, ZENTUNZ_ERRO_DADOS, ZENTUNZ_ERRO_LIMITE}));
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_INICIO), 4);
+    EXPECT_TRUE(ConteudoDe(destino).empty());
+}
+
+TEST_F(Motor, MembrosSobrepostosRecusamOArquivoInteiro) {
+    // Three names for one stream of zeros: a bomb whose only limit would be the total.
+    CriarZipCru(arquivo, {{"zeros", std::string(1 << 20, '\0')}, {"ok.txt", "ok"}},
+                {{"a.bin", 0}, {"b.bin", 0}, {"ok.txt", 1}, {"c.bin", 0}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_ERRO_ABERTURA);
+    EXPECT_EQ(Erros(), std::vector<int32_t>{ZENTUNZ_ERRO_SOBREPOSICAO});
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_INICIO), 0);
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_FIM), 1);
+    EXPECT_TRUE(ConteudoDe(destino).empty());
+
+    // One member's data said to run on into the next one's header.
+    relatos.clear();
+    CriarZipCru(arquivo, {{"a.txt", "aaaa", false}, {"b.txt", "bbbb", false}},
+                {{"a.txt", 0, 40, 40}, {"b.txt", 1}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_ERRO_ABERTURA);
+    EXPECT_EQ(Erros(), std::vector<int32_t>{ZENTUNZ_ERRO_SOBREPOSICAO});
+    EXPECT_TRUE(ConteudoDe(destino).empty());
+}
+
+TEST_F(Motor, NomesComCaracteresDeControleSaoRecusados) {
+    CriarZip(arquivo, {{"linha\nnova.txt", "x"}, {"volta\r.txt", "x"}, {"sub\tpasta/a.txt", "x"},
+                       {"apaga\x7f.txt", "x"}, {"bom.txt", "bom"}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+    EXPECT_EQ(Erros(), std::vector<int32_t>(4, ZENTUNZ_ERRO_NOME));
+    EXPECT_EQ(ConteudoDe(destino), std::vector<std::string>{"bom.txt"});
+}
+
+std::vector<std::string> Temporarios(const fs::path& pasta) {
+    std::vector<std::string> r;
+    for (const auto& nome : ConteudoDe(pasta))
+        if (fs::path(nome).filename().string().starts_with(".zentunz-")) r.push_back(nome);
+    return r;
+}
+
+TEST_F(Motor, ExtracaoMortaNaoDeixaTemporarios) {
+    std::string grande(3 << 20, '\0');
+    for (std::size_t k = 0; k < grande.size(); ++k) grande[k] = static_cast<char>(k * 2654435761u >> 13);
+    CriarZip(arquivo, {{"sub/grande.bin", grande, ZIP_CM_STORE}});
+    // Killed in the middle of the member, as a user's kill -9 would.
+    resposta = [](const Relatado& r) {
+        if (r.acao == ZENTUNZ_ACAO_PASSO) raise(SIGKILL);
+        return 0;
+    };
+    pid_t filho = fork();
+    ASSERT_GE(filho, 0);
+    if (filho == 0) {
+        Extrair();
+        _exit(0);
+    }
+    int estado = 0;
+    ASSERT_EQ(waitpid(filho, &estado, 0), filho);
+    ASSERT_TRUE(WIFSIGNALED(estado));
+    EXPECT_FALSE(fs::exists(destino / "sub/grande.bin"));
+
+    // Where the file system cannot hold unnamed files, named ones are left;
+    // the next extraction removes those nobody holds, and only those.
+    GravarHost(destino / "sub/.zentunz-99999-1.tmp", "abandonado");
+    GravarHost(destino / "sub/.zentunz-99999-2.tmp", "em uso");
+    int emUso = open((destino / "sub/.zentunz-99999-2.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(emUso, LOCK_EX), 0);
+    resposta = [](const Relatado&) { return 0; };
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_EQ(Ler("sub/grande.bin"), grande);
+    EXPECT_EQ(Temporarios(destino), std::vector<std::string>{"sub/.zentunz-99999-2.tmp"});
+    close(emUso);
+}
+
+// Archives as Python's zipfile writes them, with Unix modes or without.
+class Modos : public Motor {
+protected:
+    mode_t anterior = umask(022);
+    void SetUp() override {
+        Motor::SetUp();
+        if (std::system("python3 -c 1") != 0) GTEST_SKIP() << "sem python3";
+    }
+    void TearDown() override { umask(anterior); }
+
+    bool Python(const std::string& membros) {
+        std::string script = (raiz / "criar.py").string();
+        std::ofstream(script) << "import zipfile, sys\n"
+                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                 "    def m(nome, dados, modo=None, sistema=3):\n"
+                                 "        i = zipfile.ZipInfo(nome)\n"
+                                 "        i.create_system = sistema\n"
+                                 "        i.external_attr = (modo << 16) if modo is not None else 0\n"
+                                 "        z.writestr(i, dados)\n"
+                              << membros;
+        return std::system(("python3 '" + script + "' '" + arquivo.string() + "'").c_str()) == 0;
+    }
+    std::vector<mode_t> ModosDe(std::initializer_list<const char*> relativos) const {
+        std::vector<mode_t> r;
+        for (const char* relativo : relativos) {
+            struct stat st{};
+            stat((destino / relativo).c_str(), &st);
+            r.push_back(st.st_mode & 07777);
+        }
+        return r;
+    }
+    // The extracted program's exit status.
+    int Rodar(const std::string& relativo) const {
+        int r = std::system((destino / relativo).c_str());
+        return WIFEXITED(r) ? WEXITSTATUS(r) : -1;
+    }
+};
+
+TEST_F(Modos, ModoUnixDoMembroEhMantidoSemBitsEspeciais) {
+    ASSERT_TRUE(Python("    m('prog.sh', '#!/bin/sh\\nexit 7\\n', 0o100755)\n"
+                       "    m('suid.sh', '#!/bin/sh\\n', 0o104755)\n"
+                       "    m('privado.txt', 'p', 0o100600)\n"
+                       "    m('script.txt', '#!/bin/sh\\n', 0o100644)\n"));
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    // The last one's mode says it is no program, whatever its first bytes.
+    EXPECT_EQ(ModosDe({"prog.sh", "suid.sh", "privado.txt", "script.txt"}),
+              (std::vector<mode_t>{0755, 0755, 0600, 0644}));
+    EXPECT_EQ(Rodar("prog.sh"), 7);
+}
+
+TEST_F(Modos, SemModoUnixProgramasPelosPrimeirosBytes) {
+    ASSERT_TRUE(Python("    m('script', '#!/bin/sh\\nexit 3\\n', sistema=0)\n"
+                       "    m('programa', b'\\x7fELF\\x02\\x01\\x01', sistema=0)\n"
+                       "    m('dados.txt', 'texto', sistema=0)\n"
+                       "    m('quase', '#', sistema=0)\n"));
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_EQ(ModosDe({"script", "programa", "dados.txt", "quase"}),
+              (std::vector<mode_t>{0755, 0755, 0644, 0644}));
+    EXPECT_EQ(Rodar("script"), 3);
+
+    // The creation mask decides who gets the bits.
+    umask(027);
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_EQ(ModosDe({"script", "dados.txt"}), (std::vector<mode_t>{0750, 0640}));
 }
 
 } // namespace

@@ -1,0 +1,125 @@
+#include "Temporario.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zentunz {
+
+namespace {
+
+constexpr std::string_view prefixo = ".zentunz-", sufixo = ".tmp";
+std::atomic<unsigned> contador{0};
+
+std::string NovoNome() {
+    return std::string(prefixo) + std::to_string(getpid()) + "-" + std::to_string(++contador) +
+           std::string(sufixo);
+}
+
+// linkat of an unnamed file goes through its /proc entry.
+bool TemProc() { return access("/proc/self/fd", X_OK) == 0; }
+
+} // namespace
+
+SaidaTemporaria::~SaidaTemporaria() {
+    if (fd_ >= 0) close(fd_);
+    if (!nome_.empty()) unlinkat(dir_, nome_.c_str(), 0);
+}
+
+bool SaidaTemporaria::Criar(int dir) {
+    dir_ = dir;
+    static const bool proc = TemProc();
+    if (proc) {
+        fd_ = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return true;
+    }
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        std::string nome = NovoNome();
+        int fd = openat(dir, nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        // Locked, and still linked once locked: a cleaner may have taken it
+        // for abandoned in between.
+        struct stat st;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) {
+            fd_ = fd;
+            nome_ = std::move(nome);
+            return true;
+        }
+        close(fd);
+    }
+    return false;
+}
+
+// Gives the unnamed file a temporary name, under the lock, so that the rename
+// below can replace the destination in one step.
+bool SaidaTemporaria::Nomear() {
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return false;
+    std::string proc = "/proc/self/fd/" + std::to_string(fd_);
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        std::string nome = NovoNome();
+        if (linkat(AT_FDCWD, proc.c_str(), dir_, nome.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            nome_ = std::move(nome);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool SaidaTemporaria::Publicar(const std::string& nome, unsigned flags) {
+    if (fd_ < 0 || (nome_.empty() && !Nomear())) return false;
+    // Network file systems report delayed write errors at close.
+    int r = close(fd_);
+    fd_ = -1;
+    if (r != 0 || renameat2(dir_, nome_.c_str(), dir_, nome.c_str(), flags) != 0) return false;
+    nome_.clear();
+    return true;
+}
+
+void LimparTemporariosAbandonados(int dir) {
+    int copia = dup(dir);
+    DIR* d = copia >= 0 ? fdopendir(copia) : nullptr;
+    if (!d) {
+        if (copia >= 0) close(copia);
+        return;
+    }
+    while (dirent* e = readdir(d)) {
+        std::string_view nome = e->d_name;
+        if (!nome.starts_with(prefixo) || !nome.ends_with(sufixo)) continue;
+        int fd = openat(dir, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat aberto, agora;
+        // A lock nobody holds means its writer is gone.
+        if (fstat(fd, &aberto) == 0 && S_ISREG(aberto.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            fstatat(dir, e->d_name, &agora, AT_SYMLINK_NOFOLLOW) == 0 && agora.st_ino == aberto.st_ino &&
+            agora.st_dev == aberto.st_dev)
+            unlinkat(dir, e->d_name, 0);
+        close(fd);
+    }
+    closedir(d);
+}
+
+mode_t MascaraCriacao() {
+    std::ifstream status("/proc/self/status");
+    std::string linha;
+    while (std::getline(status, linha))
+        if (linha.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(linha.substr(6), nullptr, 8));
+    // Reading the mask means setting it; put it straight back.
+    mode_t m = umask(022);
+    umask(m);
+    return m;
+}
+
+} // namespace zentunz

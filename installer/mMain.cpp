@@ -86,6 +86,7 @@ void TfrmMain::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (mostrada_) return;
     mostrada_ = true;
+    Maximizar(); // before it first reaches the screen, so it never shows small
     // Once the backdrop is on the screen, so the screens open over it.
     QTimer::singleShot(0, this, &TfrmMain::FormShow);
 }

@@ -163,7 +163,7 @@ void DefinirUnidades(TabelaUnidades tabela) {
 std::string PastaConfiguracaoUsuario() {
     // XDG: a relative or empty value is to be ignored.
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
-    std::string pessoal = PastaPessoal();
+    std::string pessoal = interno::PastaPessoal();
     return pessoal.empty() ? std::string() : Juntar(pessoal, ".config");
 }
 

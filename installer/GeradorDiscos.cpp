@@ -270,28 +270,21 @@ std::string Disco3(std::size_t d) {
 
 // Files of one piece name never follow each other: the layout separates them
 // by starting the second on a new disk, which needs another file between them.
+// A file that follows its namesake moves to the first place between two
+// other names (never the very first for a program's namesake).
 void SepararNomesIguais(std::vector<ArquivoConjunto>& a) {
-    std::vector<ArquivoConjunto> r;
-    r.reserve(a.size());
-    std::vector<ArquivoConjunto> pendentes;
-    for (auto& x : a) pendentes.push_back(std::move(x));
-    std::size_t inicio = 0;
-    std::vector<bool> usado(pendentes.size());
-    for (std::size_t feitos = 0; feitos < pendentes.size(); ++feitos) {
-        while (usado[inicio]) ++inicio;
-        std::size_t escolhido = inicio;
-        if (!r.empty()) {
-            const std::string ultimo = Maiusculas1252(r.back().peca);
-            for (std::size_t k = inicio; k < pendentes.size(); ++k)
-                if (!usado[k] && Maiusculas1252(pendentes[k].peca) != ultimo) {
-                    escolhido = k;
-                    break;
-                }
-        }
-        usado[escolhido] = true;
-        r.push_back(std::move(pendentes[escolhido]));
+    auto nome = [&a](std::size_t k) { return Maiusculas1252(a[k].peca); };
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        const std::string n = nome(i);
+        if (n != nome(i - 1)) continue;
+        for (std::size_t j = NomeDePrograma(a[i].peca) ? 1 : 0; j < i; ++j)
+            if ((j == 0 || nome(j - 1) != n) && nome(j) != n) {
+                std::rotate(a.begin() + static_cast<std::ptrdiff_t>(j),
+                            a.begin() + static_cast<std::ptrdiff_t>(i),
+                            a.begin() + static_cast<std::ptrdiff_t>(i + 1));
+                break;
+            }
     }
-    a = std::move(r);
 }
 
 struct PastaProvisoria {
@@ -326,6 +319,13 @@ std::vector<fs::path> BibliotecasMotor(const fs::path& pasta) {
 }
 
 } // namespace
+
+void OrdenarParaDiscos(std::vector<ArquivoConjunto>& arquivos) {
+    // Programs' namesakes go last, where a disk other than the first can take them.
+    std::stable_partition(arquivos.begin(), arquivos.end(),
+                          [](const ArquivoConjunto& a) { return !NomeDePrograma(a.peca); });
+    SepararNomesIguais(arquivos);
+}
 
 int64_t Ocupado(const TamanhoDisco& disco, int64_t bytes) {
     return (bytes + disco.unidade - 1) / disco.unidade * disco.unidade;
@@ -589,10 +589,7 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         return "Com os arquivos zip, o conjunto precisa de "_ansi + std::to_string(totalBytes) +
                " bytes; o instalador aceita até 2147483647 (Total Bytes)."_ansi;
 
-    // Programs' namesakes go last, where a disk other than the first can take them.
-    std::stable_partition(arquivos.begin(), arquivos.end(),
-                          [](const ArquivoConjunto& a) { return !NomeDePrograma(a.peca); });
-    SepararNomesIguais(arquivos);
+    OrdenarParaDiscos(arquivos);
     for (std::size_t i = 0; i < arquivos.size(); ++i) {
         SecaoArquivo s = Secao(arquivos[i], arquivos[i].tamanho, 1);
         SecaoArquivo lida = LerSecaoArquivo(TextoSecaoArquivo(s, 1, true), 1, true);

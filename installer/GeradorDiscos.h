@@ -49,6 +49,10 @@ struct PlanoDiscos {
     std::vector<std::string> avisos;            // what the layout did to avoid a name clash
 };
 
+// The order the layout needs: programs' namesakes last, and no file right
+// after another of its piece name where another file can go between them.
+void OrdenarParaDiscos(std::vector<ArquivoConjunto>& arquivos);
+
 // Lays the files out in the given order. `reservaDisco1` is what disk 1 needs
 // besides label file and pieces (the programs and the command file).
 // Refusals come back as the message.

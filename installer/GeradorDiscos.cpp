@@ -76,7 +76,7 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
         for (; it != fim; it.increment(ec)) {
             if (ec) return f.chave + ": não foi possível ler a pasta "_ansi + Host1252(pasta) + ".";
             if (!it->is_regular_file(ec)) continue;
-            std::string rel = Host1252(fs::relative(it->path(), pasta, ec));
+            std::string rel = Host1252(it->path().lexically_relative(pasta));
             std::replace(rel.begin(), rel.end(), '/', '\\');
             itens.emplace_back(it->path(), prefixo + rel);
         }

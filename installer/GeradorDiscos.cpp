@@ -179,6 +179,7 @@ std::optional<std::string> CopiarTrecho(const fs::path& de, int64_t inicio, int6
     static constexpr std::size_t bloco = 1 << 20;
     std::unique_ptr<char[]> buf(new char[bloco]);
     crc = Crc(0, nullptr, 0);
+    bool copiaNoNucleo = true;
     while (bytes > 0) {
         if (interromper && interromper->load()) return "Interrompido pelo usuário."_ansi;
         std::size_t n = static_cast<std::size_t>(std::min<int64_t>(bytes, bloco));
@@ -187,7 +188,20 @@ std::optional<std::string> CopiarTrecho(const fs::path& de, int64_t inicio, int6
         if (r < 0) return Host1252(de) + ": " + ErroSistema(errno) + ".";
         if (r == 0) return Host1252(de) + ": o arquivo encolheu enquanto era lido."_ansi;
         crc = Crc(crc, buf.get(), static_cast<std::size_t>(r));
-        if (!GravarTudo(destino.fd(), buf.get(), static_cast<std::size_t>(r)))
+        // The kernel copies without passing the bytes through here again;
+        // where it cannot (other file systems, old kernels) they are written.
+        std::size_t feito = 0;
+        if (copiaNoNucleo) {
+            loff_t de = inicio;
+            while (feito < static_cast<std::size_t>(r)) {
+                ssize_t c = ::copy_file_range(origem.fd(), &de, destino.fd(), nullptr,
+                                              static_cast<std::size_t>(r) - feito, 0);
+                if (c <= 0) break;
+                feito += static_cast<std::size_t>(c);
+            }
+            copiaNoNucleo = feito == static_cast<std::size_t>(r);
+        }
+        if (!GravarTudo(destino.fd(), buf.get() + feito, static_cast<std::size_t>(r) - feito))
             return Host1252(para) + ": " + ErroSistema(errno) + ".";
         inicio += r;
         bytes -= r;

@@ -475,6 +475,11 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     if (!fs::is_directory(pai, ec))
         return "A pasta "_ansi + Host1252(pai) + ", onde a saída ficaria, não existe."_ansi;
 
+    if (Maiusculas1252(Host1252(fs::absolute(o.saida, ec))).find("DISCO.") != std::string::npos)
+        obs.Aviso("O caminho de "_ansi + saida1252 +
+                  " já tem \"DISCO.\": instalado dali, o zentrava procuraria os discos seguintes "
+                  "pelo primeiro \"DISCO.\" do caminho."_ansi);
+
     fs::path programas = o.programas.empty() ? PastaDoExecutavel() : o.programas;
     fs::path zentrava = programas / "zentrava";
     if (!fs::is_regular_file(zentrava, ec))

@@ -80,15 +80,19 @@ QIcon IconeDaUnidade(const QStyle* estilo, char letra) {
     }
 }
 
-// "c: [home]": the letter and the name of the host directory it stands for.
+// "c: [home]": the letter and the volume's label, or the name of the host
+// directory the drive stands for when it has none.
 QString LegendaDaUnidade(char letra) {
     const auto& raizes = plataforma::Unidades().raizes;
     auto it = raizes.find(letra);
-    std::string nome = it == raizes.end() ? std::string() : it->second;
-    while (nome.size() > 1 && nome.back() == '/')
-        nome.pop_back();
-    if (auto barra = nome.rfind('/'); barra != std::string::npos && nome.size() > 1)
-        nome.erase(0, barra + 1);
+    std::string nome = plataforma::NomeDoVolume(letra);
+    if (nome.empty() && it != raizes.end()) {
+        nome = it->second;
+        while (nome.size() > 1 && nome.back() == '/')
+            nome.pop_back();
+        if (auto barra = nome.rfind('/'); barra != std::string::npos && nome.size() > 1)
+            nome.erase(0, barra + 1);
+    }
     return QStringLiteral("%1: [%2]")
         .arg(QChar(std::tolower(static_cast<unsigned char>(letra))), QString::fromStdString(nome));
 }

@@ -379,13 +379,16 @@ bool GravarArquivoExclusivo(std::string_view dos, std::string_view bytes) {
 
 bool GravarArquivoAtomico(std::string_view dos, std::string_view bytes) {
     auto host = CaminhoHost(dos);
+    return host && interno::GravarAtomicoHost(*host, bytes);
+}
+
+bool interno::GravarAtomicoHost(const std::string& host, std::string_view bytes) {
     // A read-only file is not replaced, as Windows refuses to overwrite one.
     struct stat st;
-    if (!host || (lstat(host->c_str(), &st) == 0 && SomenteLeitura(st, host->c_str())))
-        return false;
-    std::size_t barra = host->rfind('/');
-    std::string pasta = barra == 0 ? "/" : host->substr(0, barra);
-    std::string nome = host->substr(barra + 1);
+    if (lstat(host.c_str(), &st) == 0 && SomenteLeitura(st, host.c_str())) return false;
+    std::size_t barra = host.rfind('/');
+    std::string pasta = barra == 0 ? "/" : host.substr(0, barra);
+    std::string nome = host.substr(barra + 1);
 
     // O_EXCL with a name of our own (not mkstemp) lets the umask shape the mode
     // of a new file, as for any other file the program creates.
@@ -403,11 +406,11 @@ bool GravarArquivoAtomico(std::string_view dos, std::string_view bytes) {
     }
     if (fd < 0) return false;
     bool ok = true;
-    if (struct stat antigo; lstat(host->c_str(), &antigo) == 0 && S_ISREG(antigo.st_mode))
+    if (struct stat antigo; lstat(host.c_str(), &antigo) == 0 && S_ISREG(antigo.st_mode))
         ok = fchmod(fd, antigo.st_mode & 07777) == 0;
     ok = ok && interno::GravarTudo(fd, bytes) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), host->c_str()) == 0;
+    ok = ok && rename(temp.c_str(), host.c_str()) == 0;
     if (!ok) {
         unlink(temp.c_str());
         return false;

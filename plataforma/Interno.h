@@ -15,5 +15,9 @@ enum class Leitura { Lido, Ausente, Falhou };
 Leitura LerArquivoHost(const std::string& host, std::size_t limite, std::string& conteudo);
 // Writes everything, retrying short writes and interrupted calls.
 bool GravarTudo(int fd, std::string_view bytes);
+// Writes beside the host file and renames over it (GravarArquivoAtomico's work).
+bool GravarAtomicoHost(const std::string& host, std::string_view bytes);
+// The user's home folder ($HOME, else the password database); "" when unknown.
+std::string PastaPessoal();
 
 } // namespace plataforma::interno

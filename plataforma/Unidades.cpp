@@ -68,12 +68,6 @@ std::string Juntar(const std::string& pasta, std::string_view nome) {
     return r;
 }
 
-std::string PastaPessoal() {
-    if (const char* h = std::getenv("HOME"); h && *h == '/') return h;
-    if (const passwd* p = getpwuid(getuid()); p && p->pw_dir && *p->pw_dir == '/') return p->pw_dir;
-    return {};
-}
-
 std::optional<std::string> RaizDe(char letra) {
     const auto& raizes = Unidades().raizes;
     auto it = raizes.find(Maiuscula(letra));
@@ -150,6 +144,12 @@ TabelaUnidades Normalizada(TabelaUnidades tabela) {
 
 } // namespace
 
+std::string interno::PastaPessoal() {
+    if (const char* h = std::getenv("HOME"); h && *h == '/') return h;
+    if (const passwd* p = getpwuid(getuid()); p && p->pw_dir && *p->pw_dir == '/') return p->pw_dir;
+    return {};
+}
+
 const TabelaUnidades& Unidades() {
     auto& t = TabelaEmVigor();
     if (!t) t = CarregarTabelaUnidades();
@@ -162,7 +162,7 @@ void DefinirUnidades(TabelaUnidades tabela) {
 
 TabelaUnidades CarregarTabelaUnidades() {
     TabelaUnidades t;
-    std::string pessoal = PastaPessoal();
+    std::string pessoal = interno::PastaPessoal();
     if (!pessoal.empty()) t.raizes['C'] = pessoal;
     t.raizes['Z'] = "/";
 
@@ -213,10 +213,10 @@ int64_t EspacoLivre(char letra) {
     return static_cast<int64_t>(sv.f_bavail * bloco);
 }
 
-TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view hostReal) {
-    std::size_t melhor = 0;
-    bool achou = false;
-    TipoUnidade tipo = TipoUnidade::Desconhecido;
+namespace {
+
+// Calls f(device, mount point, file system type) for every line of the mount table.
+template <class F> void ParaCadaMontagem(std::string_view montagens, F f) {
     ParaCadaParte(montagens, '\n', [&](std::string_view linha) {
         // device mount-point type options ...
         std::string_view campos[3];
@@ -231,15 +231,84 @@ TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view host
             p = q;
         }
         if (campos[2].empty()) return;
-        std::string ponto = DesfazerOctal(campos[1]);
+        f(DesfazerOctal(campos[0]), DesfazerOctal(campos[1]), campos[2]);
+    });
+}
+
+// The names in /dev/disk/by-label escape unsafe bytes as \xHH.
+std::string DesfazerHexa(std::string_view s) {
+    std::string r;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 2])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 3]))) {
+            auto valor = [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
+            };
+            r += static_cast<char>(valor(s[i + 2]) * 16 + valor(s[i + 3]));
+            i += 3;
+        } else {
+            r += s[i];
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view hostReal) {
+    std::size_t melhor = 0;
+    bool achou = false;
+    TipoUnidade tipo = TipoUnidade::Desconhecido;
+    ParaCadaMontagem(montagens, [&](const std::string&, const std::string& ponto,
+                                    std::string_view sistema) {
         // Later lines over the same point hide earlier mounts, hence >=.
         if (Cobre(ponto, hostReal) && (!achou || ponto.size() >= melhor)) {
             achou = true;
             melhor = ponto.size();
-            tipo = TipoPorSistema(campos[2], ponto);
+            tipo = TipoPorSistema(sistema, ponto);
         }
     });
     return tipo;
+}
+
+std::string DispositivoMontadoEm(std::string_view montagens, std::string_view hostReal) {
+    std::string dispositivo;
+    ParaCadaMontagem(montagens, [&](const std::string& d, const std::string& ponto,
+                                    std::string_view) {
+        if (ponto == hostReal) dispositivo = d; // the last mount over a point is the visible one
+    });
+    return dispositivo;
+}
+
+std::string NomeDoVolume(char letra) {
+    auto raiz = RaizDe(letra);
+    char real[PATH_MAX];
+    if (!raiz || !realpath(raiz->c_str(), real)) return {};
+    std::string montagens;
+    if (interno::LerArquivoHost("/proc/self/mounts", 64 << 20, montagens) != interno::Leitura::Lido)
+        return {};
+    return RotuloDoDispositivo(DispositivoMontadoEm(montagens, real), "/dev/disk/by-label");
+}
+
+std::string RotuloDoDispositivo(const std::string& dispositivo, const std::string& pastaRotulos) {
+    char dispReal[PATH_MAX];
+    if (dispositivo.empty() || dispositivo[0] != '/' || !realpath(dispositivo.c_str(), dispReal))
+        return {};
+    DIR* d = opendir(pastaRotulos.c_str());
+    if (!d) return {};
+    std::string nome;
+    while (dirent* e = readdir(d)) {
+        char alvo[PATH_MAX];
+        const std::string entrada = pastaRotulos + "/" + e->d_name;
+        if (e->d_name[0] != '.' && realpath(entrada.c_str(), alvo) &&
+            std::string_view(alvo) == dispReal) {
+            nome = DesfazerHexa(e->d_name);
+            break;
+        }
+    }
+    closedir(d);
+    return nome;
 }
 
 TipoUnidade TipoDaUnidade(char letra) {
@@ -368,6 +437,37 @@ std::optional<std::string> CaminhoDos(std::string_view host) {
     if (!expressavel) return std::nullopt;
     if (resto.empty()) resto = "\\";
     return std::string(1, *letra) + ":" + resto;
+}
+
+namespace {
+
+std::optional<std::string> Real(const std::optional<std::string>& host) {
+    if (!host) return std::nullopt;
+    char* r = realpath(host->c_str(), nullptr);
+    if (!r) return std::nullopt;
+    std::string s = r;
+    std::free(r);
+    return s;
+}
+
+} // namespace
+
+bool MesmaPasta(std::string_view a, std::string_view b) {
+    auto ra = Real(CaminhoHost(a)), rb = Real(CaminhoHost(b));
+    return ra && rb && *ra == *rb && EhPasta(*ra);
+}
+
+bool PastaEssencial(std::string_view dos) {
+    auto pasta = Real(CaminhoHost(dos));
+    if (!pasta) return true;
+    std::vector<std::optional<std::string>> protegidas{
+        Real(interno::PastaPessoal()), Real(CaminhoHost(DiretorioWindows())),
+        Real(CaminhoHost(DiretorioSistema()))};
+    for (const auto& [letra, raiz] : Unidades().raizes)
+        protegidas.push_back(Real(raiz));
+    for (const auto& p : protegidas)
+        if (p && Cobre(*pasta, *p)) return true;
+    return false;
 }
 
 } // namespace plataforma

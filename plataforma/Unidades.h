@@ -42,6 +42,15 @@ TipoUnidade TipoDaUnidade(char letra);   // from the mount table of its host dir
 // The type of the mount that holds hostReal (a resolved path), given the text
 // of /proc/self/mounts: nfs/cifs remote, iso9660/udf CD, vfat under /media removable.
 TipoUnidade TipoPelasMontagens(std::string_view montagens, std::string_view hostReal);
+// The label of the volume mounted at the drive's root itself (UTF-8, as the
+// host names it); empty when the root is a folder inside a mount, or the
+// volume has no label.
+std::string NomeDoVolume(char letra);
+// The device mounted exactly at hostReal, given the text of /proc/self/mounts.
+std::string DispositivoMontadoEm(std::string_view montagens, std::string_view hostReal);
+// The label of a device: the name of its link in pastaRotulos (/dev/disk/by-label,
+// where unsafe bytes are written \xHH); empty when it has none.
+std::string RotuloDoDispositivo(const std::string& dispositivo, const std::string& pastaRotulos);
 std::string DiretorioWindows();
 std::string DiretorioSistema();
 
@@ -58,5 +67,12 @@ std::optional<std::string> CaminhoDosCompleto(std::string_view dos);
 std::optional<std::string> CaminhoHost(std::string_view dos);
 // host -> DOS through the drive whose root is the longest prefix.
 std::optional<std::string> CaminhoDos(std::string_view host);
+
+// True when both DOS paths name the same existing directory, links resolved.
+bool MesmaPasta(std::string_view a, std::string_view b);
+// True when deleting the DOS folder would take along a drive's root, the
+// user's home folder, or the Windows or system folder: it is one of them or
+// holds one (links resolved). A folder that cannot be resolved counts too.
+bool PastaEssencial(std::string_view dos);
 
 } // namespace plataforma

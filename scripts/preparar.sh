@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
          libzip-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
          poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool strace
+         desktop-file-utils
          gstreamer1.0-plugins-good)
 faltam=()
 for p in "${pacotes[@]}"; do

@@ -4,13 +4,12 @@
 #pragma once
 
 #include "GeradorDiscos.h"
+#include "InteracaoRoteirizada.h"
 #include "Perfil.h"
+#include "Restauracao.h"
 #include "RotuloDisco.h"
 #include "Texto1252.h"
 #include "mSetuplb.h"
-
-#include <zip.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -21,6 +20,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 namespace conjunto {
 
@@ -113,64 +113,34 @@ inline std::string Rotulo(const fs::path& saida, int d) {
     return Ler(saida / Pasta3(d) / NomeRotuloDisco(d));
 }
 
-inline fs::path Destino(const fs::path& dirBase, const std::string& nome1252) {
-    std::string rel = nome1252.substr(9); // "@DIRBASE\"
-    std::replace(rel.begin(), rel.end(), '\\', '/');
-    return dirBase / plataforma::Nome1252ParaHost(rel);
+// A host folder as a DOS path through Z: (= /), with a final backslash.
+inline std::string PastaDos(const fs::path& host) {
+    std::string s = "Z:" + host.string() + "/";
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return plataforma::NomeHostPara1252(s);
 }
 
-// Installs the set the way the restore reads it: sections in order, the disk
-// only moving forward, pieces joined, each piece's CRC-32 and size checked,
-// the mode applied; then the archives of "Descompactar Arquivos" extracted
-// below dirBase and deleted. An empty text means it all went through.
-inline std::string Remontar(const fs::path& saida, const fs::path& dirBase) {
-    const int total = ValorInfo(saida, "Total Arquivos");
-    int d = 1;
-    for (int n = 1; n <= total; ++n) {
-        SecaoArquivo s = LerSecaoArquivo(Rotulo(saida, d), n, true);
-        if (s.nome.empty()) return "sem secao " + std::to_string(n) + " no disco " + std::to_string(d);
-        std::string peca = plataforma::Nome1252ParaHost(s.nome.substr(s.nome.rfind('\\') + 1));
-        fs::path destino = Destino(dirBase, s.nome);
-        fs::create_directories(destino.parent_path());
-        std::string dados;
-        for (int k = 0; k < s.qtdDiscos; ++k) {
-            SecaoArquivo p = k == 0 ? s : LerSecaoArquivo(Rotulo(saida, ++d), n, false);
-            std::string bytes = Ler(saida / Pasta3(d) / peca);
-            if (static_cast<int32_t>(bytes.size()) != p.bytesSalvo)
-                return peca + ": Bytes Salvo errado no disco " + std::to_string(d);
-            uint32_t crc = static_cast<uint32_t>(
-                crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-            if (!p.crc32 || *p.crc32 != crc) return peca + ": CRC32 errado no disco " + std::to_string(d);
-            dados += bytes;
-        }
-        if (static_cast<int32_t>(dados.size()) != s.tamanho) return peca + ": Tamanho errado";
-        Escrever(destino, dados, fs::perms(s.modo.value_or(0644)));
-    }
-    std::string cmd = Ler(saida / "DISCO.001" / "zentrava.cmd");
-    for (const auto& chave : plataforma::ChavesDoPerfil(cmd, "Descompactar Arquivos")) {
-        fs::path zipHost =
-            Destino(dirBase, *plataforma::ValorDoPerfil(cmd, "Descompactar Arquivos", chave));
-        int erro = 0;
-        zip_t* z = zip_open(zipHost.c_str(), ZIP_RDONLY, &erro);
-        if (!z) return "zip ilegivel: " + zipHost.string();
-        for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
-            auto u = static_cast<zip_uint64_t>(i);
-            zip_stat_t st;
-            zip_stat_index(z, u, 0, &st);
-            std::string dados(st.size, '\0');
-            zip_file_t* f = zip_fopen_index(z, u, 0);
-            zip_fread(f, dados.data(), st.size);
-            zip_fclose(f);
-            zip_uint8_t so = 0;
-            zip_uint32_t atributos = 0;
-            zip_file_get_external_attributes(z, u, 0, &so, &atributos);
-            if (so != ZIP_OPSYS_UNIX || st.comp_method != ZIP_CM_DEFLATE) return "membro sem modo ou sem deflate";
-            Escrever(dirBase / st.name, dados, fs::perms((atributos >> 16) & 0777));
-        }
-        zip_close(z);
-        fs::remove(zipHost);
-    }
-    return {};
+// Installs the set through the installer's own start and restore: the
+// command file read from disk 1, then both stages of the restore (pieces
+// joined and checked, archives extracted), into dirBase. An empty text means
+// it all went through; otherwise how it ended and the messages shown.
+inline std::string Instalar(const fs::path& saida, const fs::path& dirBase) {
+    InteracaoRoteirizada ui;
+    RestaurarConfiguracao();
+    CriarListas();
+    if (!LerArquivoComandos(ui, PastaDos(saida / "DISCO.001") + "zentrava.cmd"))
+        return "zentrava.cmd ilegivel";
+    DirDisco = PastaDos(saida / "DISCO.001");
+    DirBase = PastaDos(dirBase);
+    mode_t mascara = ::umask(022);
+    FimRestauracao fim = RestaurarInstalacao(ui);
+    ::umask(mascara);
+    std::string r;
+    if (fim != FimRestauracao::Concluida || InstalacaoCancelada)
+        r = fim == FimRestauracao::Erro ? "erro" : "cancelada";
+    for (const auto& m : ui.mensagens) r += " | " + plataforma::Cp1252ParaUtf8(m.texto);
+    RestaurarConfiguracao();
+    return r;
 }
 
 // "" when both trees hold the same files, bytes and rwx bits.

@@ -62,7 +62,7 @@ TEST_F(Programa, SampleProjectBuildsAndInstallsAsItsTree) {
 
     fs::path instalado = raiz / "instalado";
     fs::create_directories(instalado);
-    ASSERT_EQ(Remontar(saida, instalado), "");
+    ASSERT_EQ(Instalar(saida, instalado), "");
 
     fs::path esperado = raiz / "esperado";
     fs::path app = exemplo / "app";

@@ -1,3 +1,4 @@
+#include "Ambiente.h"
 #include "Arquivos.h"
 #include "PastaTemporaria.h"
 #include "Unidades.h"
@@ -9,29 +10,6 @@
 #include <unistd.h>
 
 using namespace plataforma;
-
-namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class Ambiente {
-public:
-    Ambiente(const char* nome, const std::string& valor) : nome_(nome) {
-        if (const char* v = std::getenv(nome)) antigo_ = v;
-        setenv(nome, valor.c_str(), 1);
-    }
-    ~Ambiente() {
-        if (antigo_)
-            setenv(nome_, antigo_->c_str(), 1);
-        else
-            unsetenv(nome_);
-    }
-
-private:
-    const char* nome_;
-    std::optional<std::string> antigo_;
-};
-
-} // namespace
 
 TEST(Unidades, ResolveSemCaixaPreferindoOExato) {
     PastaTemporaria t;
@@ -172,4 +150,35 @@ TEST(Unidades, NomesAcentuadosSaoUtf8NoHost) {
     for (bool ok = b.Primeiro("c:\\*.*", atrDiretorio, e); ok; ok = b.Proximo(e))
         nomes.push_back(e.nome);
     EXPECT_EQ(nomes, (std::vector<std::string>{"antigo\xE9", "a\xE7\xE3o", "Relat\xF3rios"}));
+}
+
+TEST(Unidades, DispositivoMontadoExatamenteNaRaiz) {
+    const std::string m = "/dev/sda2 / ext4 rw 0 0\n"
+                          "/dev/sdb1 /media/ana/PEN\\040AZUL vfat rw 0 0\n"
+                          "/dev/sr0 /media/cd iso9660 ro 0 0\n"
+                          "/dev/sr1 /media/cd iso9660 ro 0 0\n";
+    EXPECT_EQ(DispositivoMontadoEm(m, "/media/ana/PEN AZUL"), "/dev/sdb1");
+    EXPECT_EQ(DispositivoMontadoEm(m, "/media/cd"), "/dev/sr1"); // the mount on top
+    EXPECT_EQ(DispositivoMontadoEm(m, "/"), "/dev/sda2");
+    // A folder inside a mount is not the volume itself.
+    EXPECT_EQ(DispositivoMontadoEm(m, "/home/ana"), "");
+    EXPECT_EQ(DispositivoMontadoEm("", "/"), "");
+}
+
+TEST(Unidades, NomeDoVolumeDeUmaPastaComum) {
+    PastaTemporaria t;
+    EXPECT_EQ(NomeDoVolume('C'), ""); // a folder, not a mount point
+    EXPECT_EQ(NomeDoVolume('Q'), ""); // no such drive
+}
+
+TEST(Unidades, RotuloPelosLinksDosDispositivos) {
+    PastaTemporaria t;
+    t.Escrever("dev/sdb1", "");
+    t.Escrever("dev/sdc1", "");
+    t.Escrever("rotulos/.keep", "");
+    ASSERT_EQ(symlink("../dev/sdb1", (t.Host() + "/rotulos/PEN\\x20AZUL\\x2fB").c_str()), 0);
+    EXPECT_EQ(RotuloDoDispositivo(t.Host() + "/dev/sdb1", t.Host() + "/rotulos"), "PEN AZUL/B");
+    EXPECT_EQ(RotuloDoDispositivo(t.Host() + "/dev/sdc1", t.Host() + "/rotulos"), "");
+    EXPECT_EQ(RotuloDoDispositivo("tmpfs", t.Host() + "/rotulos"), "");
+    EXPECT_EQ(RotuloDoDispositivo(t.Host() + "/dev/sdb1", t.Host() + "/nada"), "");
 }

@@ -1,0 +1,16 @@
+// The glyph buttons of the installer's screens: a bold caption beside a
+// drawn picture that means confirm or cancel.
+#pragma once
+
+#include <QString>
+
+class QIcon;
+class QPushButton;
+class QWidget;
+
+QIcon GlifoConfirmar(); // a green tick
+QIcon GlifoCancelar();  // a red cross
+
+// A glyph button named nome, with the screens' bold font.
+QPushButton* BotaoComGlifo(const char* nome, const QString& legenda, const QIcon& glifo,
+                           QWidget* pai);

@@ -1,0 +1,170 @@
+#include "Integracao.h"
+
+#include "Arquivos.h"
+#include "GrupoProgramas.h"
+#include "Perfil.h"
+#include "Programas.h"
+#include "Texto1252.h"
+#include "Unidades.h"
+#include "fIOlib.h"
+#include "mSetuplb.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+using namespace plataforma;
+using namespace plataforma::literais;
+
+namespace {
+
+// The application's standard error box carries the application's title.
+const char* const tituloAplicacao = "Zentrava 8";
+
+IniciadorProgramas iniciador;
+EnviadorComandos enviador;
+
+// The conversation opens with the first command and lasts as long as the program.
+bool EnviarComando(std::string_view comando) {
+    if (enviador) return enviador(comando);
+    static ServicoGrupos progman;
+    return progman.Executar(comando);
+}
+
+std::string Campo(const std::vector<std::string>& campos, std::size_t n) {
+    return n <= campos.size() ? campos[n - 1] : std::string();
+}
+
+// The whole text must be the number, as a strict integer conversion wants:
+// blanks before it, a sign, decimal digits or "$" / "0x" and hexadecimal ones.
+std::optional<int32_t> Inteiro(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    bool negativo = !t.empty() && t.front() == '-';
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) t.remove_prefix(1);
+    int base = 10;
+    if (t.starts_with('$')) {
+        base = 16;
+        t.remove_prefix(1);
+    } else if (t.starts_with("0x") || t.starts_with("0X")) {
+        base = 16;
+        t.remove_prefix(2);
+    }
+    uint64_t v = 0;
+    auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v, base);
+    if (t.empty() || erro != std::errc() || fim != t.data() + t.size()) return std::nullopt;
+    if (base == 16) {
+        if (v > 0xFFFFFFFFu) return std::nullopt;
+        auto r = static_cast<uint32_t>(v);
+        return static_cast<int32_t>(negativo ? 0u - r : r);
+    }
+    if (v > (negativo ? 0x80000000ull : 0x7FFFFFFFull)) return std::nullopt;
+    return static_cast<int32_t>(negativo ? -static_cast<int64_t>(v) : static_cast<int64_t>(v));
+}
+
+void RemoverGrupo(Interacao& ui, const std::string& grupo) {
+    // A name that is no single folder inside the applications folder could
+    // lead the deletion elsewhere: the group step is skipped.
+    if (!NomeGrupoValido(grupo)) return;
+    if (auto programas = PastaProgramas(); programas && PastaExiste(*programas))
+        ApagarPasta(*programas + "\\" + grupo, &ui);
+    RemoverMenuGrupo(grupo);
+}
+
+} // namespace
+
+void DefinirIniciadorProgramas(IniciadorProgramas i) {
+    iniciador = std::move(i);
+}
+
+void DefinirEnviadorComandos(EnviadorComandos e) {
+    enviador = std::move(e);
+}
+
+bool AlterarArquivosINI(Interacao& ui) {
+    for (std::size_t i = 0; i < ArquivosINI.size(); ++i) {
+        auto campos = CamposEntrada(ArquivosINI, i);
+        const std::string arquivo = Campo(campos, 1), secao = Campo(campos, 2),
+                          chave = Campo(campos, 3);
+        // Without a section and key there is nothing the entry could mean.
+        if (!ArquivoExiste(arquivo) || secao.empty() || chave.empty()) continue;
+        if (!GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
+            ui.CursorNormal();
+            ui.MensagemSimples(tituloAplicacao, "Unable to write to " + arquivo);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ExecutarArquivos(Interacao& ui) {
+    for (std::size_t i = 0; i < ArquivosExecutar.size(); ++i) {
+        auto campos = CamposEntrada(ArquivosExecutar, i);
+        const std::string programa = Campo(campos, 1);
+        if (!ArquivoExiste(programa)) continue;
+        auto mostrar = Inteiro(Campo(campos, 2));
+        if (!mostrar) {
+            ui.CursorNormal();
+            ui.MensagemSimples(tituloAplicacao,
+                               "'" + Campo(campos, 2) + "' is not a valid integer value");
+            return false;
+        }
+        // The start's result is not looked at: a program that cannot start
+        // does not stop the installation.
+        const std::string linha = programa + " " + Campo(campos, 3);
+        if (iniciador)
+            iniciador(linha, *mostrar);
+        else
+            IniciarPrograma(linha, *mostrar);
+    }
+    return true;
+}
+
+bool CriarGrupodePrograma(Interacao& ui) {
+    if (GrupoPrograma.empty()) return true;
+    if (!EnviarComando("[CreateGroup(" + ArgumentoComando(GrupoPrograma) + ")]\r")) {
+        ui.CursorNormal();
+        ui.Mensagem("Erro", "Não posso criar o grupo.\rO aplicativo não foi instalado corretamente."_ansi, 6);
+        return false;
+    }
+    for (std::size_t i = 0; i < ItensGrupo.size(); ++i) {
+        auto campos = CamposEntrada(ItensGrupo, i);
+        if (!EnviarComando("[AddItem(" + ArgumentoComando(Campo(campos, 2)) + "," +
+                           ArgumentoComando(Campo(campos, 1)) + ")]\r")) {
+            ui.CursorNormal();
+            ui.Mensagem("Erro", "Não posso criar o item.\rO aplicativo não foi instalado corretamente."_ansi, 6);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Desinstalar(Interacao& ui) {
+    LogDesinstalacao log;
+    if (DirDisco.empty() || !LerLogDesinstalacao(ui, DirDisco + "zentrava.log", log)) {
+        ui.Mensagem("Erro", "Não foi encontrado o arquivo de desinstalação ZENTRAVA.LOG"_ansi, 6);
+        return;
+    }
+    if (!PastaExiste(log.dirBase)) {
+        ui.Mensagem("Erro", "Não foi encontrado o diretório do aplicativo."_ansi, 6);
+        return;
+    }
+    // The log travels inside the folder it describes: one that names another
+    // folder was moved or edited, and is not followed.
+    if (!MesmaPasta(log.dirBase, DirDisco)) {
+        ui.Mensagem("Erro", "O arquivo de desinstalação ZENTRAVA.LOG indica a pasta "_ansi +
+                                log.dirBase + ", que não é a pasta em que ele está.\rNada foi apagado."_ansi,
+                    6);
+        return;
+    }
+    if (PastaEssencial(log.dirBase)) {
+        ui.Mensagem("Erro", "A pasta "_ansi + log.dirBase +
+                                " não pode ser apagada por uma desinstalação.\rNada foi apagado."_ansi, 6);
+        return;
+    }
+    if (ui.Mensagem("Desinstalação do aplicativo "_ansi + log.titulo,
+                    "\rDeseja realmente desinstalar o aplicativo ???", 8) != 6)
+        return;
+    ApagarPasta(log.dirBase, &ui);
+    if (!log.grupo.empty()) RemoverGrupo(ui, log.grupo);
+    ui.Mensagem("Parabéns !!!"_ansi, "A desinstalação foi bem sucedida."_ansi, 5);
+}

@@ -1,0 +1,39 @@
+// The installer's changes to the system, after the files are restored: the
+// INI entries, the programs started, the program group, and the uninstall
+// that "/X" runs. Each walks its list of the setup library (mSetuplb) in
+// order, reading every entry by the one list-entry rule, and shows its
+// messages through the Interacao given.
+#pragma once
+
+#include "Interacao.h"
+
+#include <functional>
+#include <string_view>
+
+// Writes field 4 under key field 3 of section field 2 into the INI file of
+// field 1, for existing files only. False when a file could not be written:
+// "Unable to write to <file>" was shown and the sequence stops.
+bool AlterarArquivosINI(Interacao& ui);
+
+// Starts field 1 + " " + field 3 with show-window code field 2, for existing
+// programs only, without waiting. False when field 2 is not an integer: the
+// platform's message was shown and the sequence stops.
+bool ExecutarArquivos(Interacao& ui);
+
+// Sends "[CreateGroup(group)]" and one "[AddItem(command line,name)]" per item
+// to the program group service. False when a command could not be sent: the
+// message was shown; the caller frees the lists and ends the program at once.
+bool CriarGrupodePrograma(Interacao& ui);
+
+// "/X": reads DirDisco's zentrava.log, asks, and removes the application's
+// folder and its program group. Deletes nothing unless the folder the log
+// records is the folder that holds the log, and never a folder that is or
+// holds a drive root, the home folder or the Windows or system folder.
+void Desinstalar(Interacao& ui);
+
+// Test seams: what starts a program (WinExec) and what carries out a group
+// command (the DDE execute). An empty function puts the real one back.
+using IniciadorProgramas = std::function<bool(std::string_view linha, int mostrar)>;
+using EnviadorComandos = std::function<bool(std::string_view comando)>;
+void DefinirIniciadorProgramas(IniciadorProgramas iniciador);
+void DefinirEnviadorComandos(EnviadorComandos enviador);

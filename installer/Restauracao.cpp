@@ -1,0 +1,469 @@
+#include "Restauracao.h"
+
+#include "Arquivos.h"
+#include "Perfil.h"
+#include "RotuloDisco.h"
+#include "Texto1252.h"
+#include "Unidades.h"
+#include "fStrlib.h"
+#include "mSetuplb.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace plataforma;
+using namespace plataforma::literais;
+
+namespace {
+
+constexpr int tipoErro = 6;
+constexpr int tipoRepetir = 10;
+constexpr int respostaSim = 6;
+
+// Closes on every way out.
+class Descritor {
+public:
+    explicit Descritor(int fd = -1) : fd_(fd) {}
+    ~Descritor() { Fechar(); }
+    Descritor(const Descritor&) = delete;
+    Descritor& operator=(const Descritor&) = delete;
+    int operator*() const { return fd_; }
+    void Trocar(int fd) {
+        Fechar();
+        fd_ = fd;
+    }
+    // The error of close itself (a write the file system could not finish).
+    int Fechar() {
+        int erro = 0;
+        if (fd_ >= 0 && close(fd_) != 0) erro = errno;
+        fd_ = -1;
+        return erro;
+    }
+
+private:
+    int fd_;
+};
+
+// The temporary file beside the destination: removed unless renamed into place.
+class ArquivoTemporario {
+public:
+    ~ArquivoTemporario() { Descartar(); }
+    bool Criar(const std::string& pastaHost) {
+        caminho_ = pastaHost + (pastaHost.ends_with('/') ? "" : "/") + ".zentrava-XXXXXX";
+        fd.Trocar(mkostemp(caminho_.data(), O_CLOEXEC));
+        if (*fd < 0) caminho_.clear();
+        return *fd >= 0;
+    }
+    // errno-style result; 0 when the file is in place.
+    int Instalar(const std::string& destinoHost) {
+        if (int erro = fd.Fechar()) return erro;
+        if (rename(caminho_.c_str(), destinoHost.c_str()) != 0) return errno;
+        caminho_.clear();
+        return 0;
+    }
+    void Descartar() {
+        fd.Fechar();
+        if (!caminho_.empty()) unlink(caminho_.c_str());
+        caminho_.clear();
+    }
+    Descritor fd;
+
+private:
+    std::string caminho_;
+};
+
+mode_t MascaraUsuario() {
+    // /proc first: umask() itself cannot read without writing.
+    std::ifstream status("/proc/self/status");
+    for (std::string linha; std::getline(status, linha);)
+        if (linha.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(linha.substr(6), nullptr, 8));
+    mode_t m = umask(022);
+    umask(m);
+    return m;
+}
+
+// The mode a restored file gets: "Modo" when the label gives it (permission
+// bits only), else the default, with execute bits for scripts and ELF programs.
+mode_t ModoRestaurado(std::optional<uint32_t> modo, std::string_view inicio) {
+    const mode_t mascara = MascaraUsuario();
+    if (modo) return static_cast<mode_t>(*modo & 0777) & ~mascara;
+    mode_t m = 0666 & ~mascara;
+    if (inicio.starts_with("#!") || inicio.starts_with("\x7F" "ELF")) m |= (m & 0444) >> 2;
+    return m;
+}
+
+struct CaminhoSeparado {
+    std::string pasta, nome;
+};
+CaminhoSeparado Separar(const std::string& caminho) {
+    std::size_t p = caminho.find_last_of("\\:");
+    if (p == std::string::npos) return {"", caminho};
+    return {caminho.substr(0, p + 1), caminho.substr(p + 1)};
+}
+
+bool TemComponentePai(std::string_view pasta) {
+    std::size_t i = 0;
+    while (i <= pasta.size()) {
+        std::size_t f = pasta.find_first_of("\\:", i);
+        if (f == std::string_view::npos) f = pasta.size();
+        if (TirarEspacosDir(pasta.substr(i, f - i)) == "..") return true;
+        i = f + 1;
+    }
+    return false;
+}
+
+// Reads exactly n bytes at offset unless the file ends or fails first.
+ssize_t LerBloco(int fd, char* buf, std::size_t n, off_t offset) {
+    std::size_t lidos = 0;
+    while (lidos < n) {
+        ssize_t r = pread(fd, buf + lidos, n - lidos, offset + static_cast<off_t>(lidos));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return -1;
+        if (r == 0) break;
+        lidos += static_cast<std::size_t>(r);
+    }
+    return static_cast<ssize_t>(lidos);
+}
+
+// The block copied inside the kernel, without passing through the buffer:
+// the whole block, or false (the caller then takes the buffer's way, which
+// tells a short piece from a write error).
+bool CopiarNoNucleo(int de, off_t offset, int para, std::size_t n, bool& suportado) {
+    std::size_t feito = 0;
+    while (feito < n) {
+        off_t o = offset + static_cast<off_t>(feito);
+        ssize_t r = copy_file_range(de, &o, para, nullptr, n - feito, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && (errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS))
+            suportado = false;
+        if (r <= 0) return false;
+        feito += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+int GravarBloco(int fd, const char* buf, std::size_t n) {
+    while (n > 0) {
+        ssize_t w = write(fd, buf, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return errno;
+        if (w == 0) return ENOSPC;
+        buf += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return 0;
+}
+
+std::string Decimal(int64_t v) { return std::to_string(v); }
+
+// One run of stage 1.
+class Restauracao {
+public:
+    Restauracao(Interacao& ui, ObservadorRestauracao* obs) : ui_(ui), obs_(obs) {}
+
+    FimRestauracao Executar() {
+        if (!VerificarDisco(ui_, LetraDisco(), disco_)) return Cancelar();
+        for (int n = 1; n <= TotalArquivos; ++n) {
+            FimRestauracao fim = RestaurarArquivo(n);
+            if (fim != FimRestauracao::Concluida) return fim;
+        }
+        return FimRestauracao::Concluida;
+    }
+
+private:
+    static char LetraDisco() { return DirDisco.empty() ? 'A' : DirDisco[0]; }
+
+    FimRestauracao Cancelar() {
+        ui_.CursorNormal();
+        InstalacaoCancelada = true;
+        return FimRestauracao::Cancelada;
+    }
+    FimRestauracao Erro(const std::string& texto) {
+        ui_.CursorNormal();
+        ui_.Mensagem("Erro", texto, tipoErro);
+        InstalacaoCancelada = true;
+        return FimRestauracao::Erro;
+    }
+    FimRestauracao ErroArquivo(const std::string& acao, const std::string& arquivo, int erro) {
+        return Erro("Não foi possível "_ansi + acao + " o arquivo " + arquivo + ":\r" +
+                    TextoErroSistema(erro));
+    }
+
+    std::string NomeRotulo() const { return Maiusculas1252(NomeRotuloDisco(disco_)); }
+
+    // The section of file n on the disk in use; false after the message.
+    bool LerSecao(int n, bool completa, SecaoArquivo& secao, FimRestauracao& fim) {
+        const std::string rotulo = DirDisco + NomeRotuloDisco(disco_);
+        auto conteudo = LerConteudoPerfil(rotulo);
+        if (!conteudo) {
+            fim = Erro("Não foi possível ler o arquivo de controle "_ansi + NomeRotulo() + " em " +
+                       DirDisco + ".");
+            return false;
+        }
+        if (ChavesDoPerfil(*conteudo, NomeSecaoArquivo(n)).empty()) {
+            fim = Erro("O arquivo de controle "_ansi + NomeRotulo() + " não descreve o arquivo "_ansi +
+                       Decimal(n) + " (seção \""_ansi + NomeSecaoArquivo(n) + "\").");
+            return false;
+        }
+        secao = LerSecaoArquivo(*conteudo, n, completa);
+        if (secao.tamanho < 0 || secao.bytesSalvo < 0 || secao.crc32Invalido) {
+            fim = Erro("O arquivo de controle "_ansi + NomeRotulo() + " está danificado na seção \""_ansi +
+                       NomeSecaoArquivo(n) + "\".");
+            return false;
+        }
+        return true;
+    }
+
+    FimRestauracao RestaurarArquivo(int n) {
+        SecaoArquivo secao;
+        FimRestauracao fim = FimRestauracao::Concluida;
+        if (!LerSecao(n, true, secao, fim)) return fim;
+        auto [pasta, nome] = Separar(secao.nome);
+        if (nome.empty() || !ArquivoExiste(DirDisco + nome)) return FimRestauracao::Concluida;
+
+        ExpandirMacros(pasta);
+        if (pasta.empty()) pasta = DirBase;
+        if (!pasta.ends_with('\\')) pasta += '\\';
+        // A folder without a drive belongs below the destination, never
+        // wherever the current folder happens to be (the disk itself).
+        if (pasta.size() < 2 || pasta[1] != ':')
+            pasta = (pasta[0] == '\\' ? DirBase.substr(0, 2) : DirBase) + pasta;
+        const std::string destino = pasta + nome;
+        if (TemComponentePai(pasta))
+            return Erro("O arquivo "_ansi + secao.nome + " não foi restaurado: o caminho sai da pasta de destino."_ansi);
+        auto pastaHost = CaminhoHost(pasta);
+        auto destinoHost = CaminhoHost(destino);
+        if (!pastaHost || !destinoHost)
+            return Erro("O arquivo "_ansi + secao.nome +
+                        " não foi restaurado: nenhuma unidade corresponde à pasta "_ansi + pasta + ".");
+        if (!PastaExiste(pasta)) {
+            errno = 0;
+            if (!CriarPasta(pasta))
+                return Erro("Não foi possível criar a pasta "_ansi + pasta + ":\r" + TextoErroSistema(errno));
+        }
+        if (PastaExiste(destino)) return ErroArquivo("criar", destino, EISDIR);
+        if (int a = Atributos(destino); a >= 0 && (a & atrSomenteLeitura))
+            return ErroArquivo("criar", destino, EACCES);
+
+        ArquivoTemporario temporario;
+        if (!temporario.Criar(*pastaHost)) return ErroArquivo("criar", destino, errno);
+
+        copiados_ = 0;
+        inicio_.clear();
+        bool primeira = true;
+        for (uint8_t faltam = secao.qtdDiscos; faltam > 0; --faltam) {
+            if (!primeira) {
+                if (disco_ >= 255)
+                    return Erro("O arquivo "_ansi + destino + " continua além do disco 255.");
+                ++disco_;
+                if (!VerificarDisco(ui_, LetraDisco(), disco_)) return Cancelar();
+                SecaoArquivo continuacao;
+                if (!LerSecao(n, false, continuacao, fim)) return fim;
+                secao.bytesSalvo = continuacao.bytesSalvo;
+                secao.crc32 = continuacao.crc32;
+            }
+            primeira = false;
+            ui_.CursorOcupado();
+            if (obs_)
+                obs_->Rotulos("Disco " + Decimal(disco_) + "/" + Decimal(TotalDiscos),
+                              "Arquivo " + Decimal(n) + "/" + Decimal(TotalArquivos),
+                              "Espaço Requerido: "_ansi + Decimal(TotalBytes / 1024) + " KB",
+                              "Restaurando " + nome + " (" + Decimal(secao.tamanho) + " bytes) ...");
+            fim = CopiarPeca(DirDisco + nome, secao, *temporario.fd, destino);
+            if (fim != FimRestauracao::Concluida) return fim;
+            ui_.CursorNormal();
+            if (InstalacaoCancelada) return FimRestauracao::Cancelada;
+        }
+        if (copiados_ < secao.tamanho)
+            return Erro("O arquivo "_ansi + destino + " ficaria com " + Decimal(copiados_) +
+                        " bytes, mas deveria ter " + Decimal(secao.tamanho) +
+                        ". Os discos de instalação estão incompletos."_ansi);
+        const mode_t modo = ModoRestaurado(secao.modo, inicio_);
+        if (fchmod(*temporario.fd, modo) != 0) return ErroArquivo("gravar", destino, errno);
+        if (int erro = temporario.Instalar(*destinoHost)) return ErroArquivo("gravar", destino, erro);
+        return FimRestauracao::Concluida;
+    }
+
+    // Appends one piece to the destination, block by block; a block that
+    // cannot be read whole, or a piece whose CRC-32 differs, is offered again.
+    FimRestauracao CopiarPeca(const std::string& peca, const SecaoArquivo& secao, int destino,
+                              const std::string& nomeDestino) {
+        auto pecaHost = CaminhoHost(peca);
+        Descritor origem(pecaHost ? open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC) : -1);
+        if (*origem < 0) return ErroArquivo("abrir", peca, pecaHost ? errno : ENOENT);
+        if (struct stat st; fstat(*origem, &st) == 0 && !S_ISREG(st.st_mode))
+            return ErroArquivo("abrir", peca, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+
+        const int64_t inicioPeca = copiados_;
+        for (;;) {
+            uLong crc = crc32(0L, Z_NULL, 0);
+            int32_t resta = secao.bytesSalvo;
+            int32_t bloco = tamanhoBloco;
+            off_t offset = 0;
+            while (resta > 0 && !InstalacaoCancelada) {
+                ui_.ProcessarEventos();
+                if (resta < tamanhoBloco) bloco = resta;
+                const auto n = static_cast<std::size_t>(bloco);
+                // The CRC and the first bytes need the data in hand.
+                const bool noNucleo = copiaNoNucleo_ && !secao.crc32 && inicio_.size() >= 4;
+                if (noNucleo && CopiarNoNucleo(*origem, offset, destino, n, copiaNoNucleo_)) {
+                    Avancar(bloco, offset, resta, secao.tamanho);
+                    continue;
+                }
+                // Whatever a failed kernel copy wrote is undone.
+                if (noNucleo && (ftruncate(destino, copiados_) != 0 || lseek(destino, copiados_, SEEK_SET) < 0))
+                    return ErroArquivo("gravar", nomeDestino, errno);
+                while (LerBloco(*origem, buffer_.data(), n, offset) != static_cast<ssize_t>(n)) {
+                    if (!RepetirLeitura()) return Cancelar();
+                    // The user may have put the disk back: read it afresh.
+                    origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
+                }
+                if (int erro = GravarBloco(destino, buffer_.data(), n))
+                    return ErroArquivo("gravar", nomeDestino, erro);
+                if (inicio_.size() < 4)
+                    inicio_.append(buffer_.data(), std::min<std::size_t>(4 - inicio_.size(), n));
+                if (secao.crc32) crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(n));
+                Avancar(bloco, offset, resta, secao.tamanho);
+            }
+            if (!secao.crc32 || InstalacaoCancelada || crc == *secao.crc32) return FimRestauracao::Concluida;
+            if (!RepetirLeitura()) return Cancelar();
+            // The whole piece again, over what it wrote.
+            if (ftruncate(destino, inicioPeca) != 0 || lseek(destino, inicioPeca, SEEK_SET) < 0)
+                return ErroArquivo("gravar", nomeDestino, errno);
+            copiados_ = inicioPeca;
+            if (inicioPeca == 0) inicio_.clear();
+            origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
+        }
+    }
+
+    void Avancar(int32_t bloco, off_t& offset, int32_t& resta, int32_t tamanho) {
+        copiados_ += bloco;
+        offset += bloco;
+        resta -= tamanhoBloco;
+        if (obs_) obs_->Posicao(PosicaoProgresso(copiados_, tamanho));
+    }
+
+    bool RepetirLeitura() {
+        ui_.CursorNormal();
+        bool sim = ui_.Mensagem("Erro",
+                                "Problemas durante a leitura do arquivo. Deseja repetir a operação ???"_ansi,
+                                tipoRepetir) == respostaSim;
+        if (sim) ui_.CursorOcupado();
+        return sim;
+    }
+
+    Interacao& ui_;
+    ObservadorRestauracao* obs_;
+    int disco_ = 1;
+    int64_t copiados_ = 0;
+    bool copiaNoNucleo_ = true;
+    std::string inicio_; // the file's first bytes: is it a program?
+    std::vector<char> buffer_ = std::vector<char>(tamanhoBloco);
+};
+
+} // namespace
+
+int PosicaoProgresso(int64_t copiados, int32_t tamanho) {
+    if (tamanho <= 0) return 100;
+    double p = std::trunc(static_cast<double>(copiados) / tamanho * 100.0);
+    return p >= 100.0 ? 100 : p <= 0.0 ? 0 : static_cast<int>(p);
+}
+
+void BarraExtracao::Progresso(TTipoProgresso tipo, int32_t tamanho) {
+    switch (tipo) {
+    case tpMembro:
+        minimo = 1;
+        posicao = 1;
+        maximo = tamanho / 32768 > 1 ? tamanho / 32768 : 1;
+        // A member under one report's worth fills its bar at once.
+        if (tamanho < 32768 && posicao < maximo) ++posicao;
+        break;
+    case tpPasso:
+        if (posicao < maximo) ++posicao;
+        break;
+    case tpFim:
+        minimo = 1;
+        maximo = 10;
+        posicao = 1;
+        break;
+    }
+}
+
+FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador) {
+    return Restauracao(ui, observador).Executar();
+}
+
+FimRestauracao DescompactarArquivos(Interacao& ui, TExtratorZip& extrator) {
+    for (std::size_t i = 0; i < ArquivosDescompactar.size() && !InstalacaoCancelada; ++i) {
+        const std::string arquivo = CamposEntrada(ArquivosDescompactar, i).front();
+        if (!ArquivoExiste(arquivo)) continue;
+        ui.CursorOcupado();
+        try {
+            extrator.DefinirArquivoZip(arquivo);
+        } catch (const EErroZip& e) {
+            // A damaged archive ends the run; it stays on disk to be looked at.
+            ui.CursorNormal();
+            ui.Mensagem("Erro", e.what(), tipoErro);
+            InstalacaoCancelada = true;
+            return FimRestauracao::Erro;
+        }
+        extrator.PastaExtracao = DirBase;
+        extrator.OpcoesExtracao = {extrNomesPastas, extrSobrescrever};
+        try {
+            extrator.Extrair();
+        } catch (const std::exception&) {
+            ui.CursorNormal();
+            ui.Mensagem("Erro", "Erro fatal no módulo de descompactação. Operação abortada."_ansi, tipoErro);
+        }
+        ApagarArquivo(arquivo);
+        ui.CursorNormal();
+    }
+    return InstalacaoCancelada ? FimRestauracao::Cancelada : FimRestauracao::Concluida;
+}
+
+FimRestauracao RestaurarInstalacao(Interacao& ui, ObservadorRestauracao* observador) {
+    FimRestauracao fim = RestaurarArquivos(ui, observador);
+    if (fim != FimRestauracao::Concluida || InstalacaoCancelada) return fim;
+    TExtratorZip extrator(ui);
+    extrator.AoProgredir = [&](TExtratorZip&, TTipoProgresso tipo, const std::string& membro,
+                               int32_t tamanho) {
+        if (observador) observador->Extracao(tipo, membro, tamanho);
+        ui.ProcessarEventos();
+    };
+    return DescompactarArquivos(ui, extrator);
+}
+
+std::string TextoErroSistema(int erro) {
+    switch (erro) {
+    case ENOENT: return "O arquivo ou a pasta não existe."_ansi;
+    case ENOTDIR: return "Uma parte do caminho não é uma pasta."_ansi;
+    case EISDIR: return "O caminho é uma pasta, não um arquivo."_ansi;
+    case EACCES:
+    case EPERM: return "Acesso negado."_ansi;
+    case EROFS: return "O disco está protegido contra gravação."_ansi;
+    case ENOSPC: return "Não há espaço suficiente no disco."_ansi;
+    case EDQUOT: return "A cota de disco do usuário foi excedida."_ansi;
+    case EIO: return "Erro de leitura ou gravação no dispositivo."_ansi;
+    case ENAMETOOLONG: return "O nome do arquivo é longo demais."_ansi;
+    case EMFILE:
+    case ENFILE: return "Há arquivos abertos demais."_ansi;
+    case EFBIG: return "O arquivo é grande demais para o disco."_ansi;
+    case EBUSY:
+    case ETXTBSY: return "O arquivo está em uso."_ansi;
+    case EEXIST: return "O arquivo já existe."_ansi;
+    case ELOOP: return "O caminho passa por vínculos demais."_ansi;
+    case EINVAL: return "O arquivo não é um arquivo comum."_ansi;
+    case 0: return "Motivo desconhecido."_ansi;
+    default: return "Erro do sistema "_ansi + std::to_string(erro) + ".";
+    }
+}

@@ -1,0 +1,71 @@
+// Restauracao: the installer's real work, without windows. Stage 1 copies
+// every file of the installation from the disks (joining the pieces of a file
+// split over several disks); stage 2 extracts the archives that the command
+// file lists. Both read the installation settings of mSetuplb (DirDisco,
+// DirBase, the totals, ArquivosDescompactar) and set InstalacaoCancelada when
+// they end early; they never clear it.
+//
+// Every message goes through the Interacao, which is also asked to process
+// pending events once per copied block: that is how a "Cancelar" press, which
+// sets InstalacaoCancelada, reaches the copy. A file is written under a
+// temporary name beside its destination and renamed into place once its last
+// piece is in, so an interrupted restore never leaves part of a file under
+// the real name.
+#pragma once
+
+#include "Interacao.h"
+#include "mExtrZip.h"
+
+#include <cstdint>
+#include <string>
+
+// What the restore shows while it works; each call is optional to honour.
+class ObservadorRestauracao {
+public:
+    virtual ~ObservadorRestauracao() = default;
+    // Once per piece: "Disco d/T", "Arquivo n/T", "Espaço Requerido: k KB"
+    // and "Restaurando NOME (t bytes) ...".
+    virtual void Rotulos(const std::string& /*disco*/, const std::string& /*arquivo*/,
+                         const std::string& /*bytes*/, const std::string& /*atual*/) {}
+    // Once per block: 0..100 of the current file.
+    virtual void Posicao(int /*posicao*/) {}
+    // The extractor's reports, when the restore drives its own extractor.
+    virtual void Extracao(TTipoProgresso /*tipo*/, const std::string& /*membro*/,
+                          int32_t /*tamanho*/) {}
+};
+
+enum class FimRestauracao {
+    Concluida,
+    Cancelada, // a disk refused, a read error not retried, or InstalacaoCancelada
+    Erro,      // a file error; its message was shown
+};
+
+// The block every read and write moves, and the unit of progress and events.
+inline constexpr int32_t tamanhoBloco = 10240;
+
+// Stage 1. Starts from disk 1 of DirDisco.
+FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador = nullptr);
+
+// Stage 2: each archive of ArquivosDescompactar that exists is extracted below
+// DirBase by `extrator` (folder names kept, files overwritten) and then
+// deleted. A damaged archive ends the stage with its message (Erro) and is
+// kept; a failure inside the extraction is reported and the next one follows.
+FimRestauracao DescompactarArquivos(Interacao& ui, TExtratorZip& extrator);
+
+// Both stages as one "Instalar" press runs them, with an extractor of its
+// own whose reports reach the observer and process events.
+FimRestauracao RestaurarInstalacao(Interacao& ui, ObservadorRestauracao* observador = nullptr);
+
+// The progress position of a file: the truncated percentage of copiados in
+// tamanho, at most 100; 100 when the size is 0 or unknown.
+int PosicaoProgresso(int64_t copiados, int32_t tamanho);
+
+// The extraction bar: one step per engine report, about one per 32768 bytes
+// of the member, up to its maximum.
+struct BarraExtracao {
+    int minimo = 0, maximo = 100, posicao = 0;
+    void Progresso(TTipoProgresso tipo, int32_t tamanho);
+};
+
+// The system's reason for a failure (an errno value), in Portuguese.
+std::string TextoErroSistema(int erro);

@@ -1,0 +1,252 @@
+#include "mRestore.h"
+
+#include "EstiloJanelas.h"
+#include "Janela1252.h"
+#include "Texto1252.h"
+#include "mSetuplb.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace plataforma::literais;
+
+namespace {
+
+constexpr int tipoAviso = 5;
+constexpr int tipoConfirmar = 7;
+constexpr int respostaSim = 6;
+constexpr int largura = 400, altura = 168;
+
+// Install: a green arrow going down into a tray.
+QIcon GlifoInstalar() {
+    QPixmap p(16, 16);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(64, 64, 64), 1.5));
+    g.drawPolyline(QPolygonF({{1.5, 10}, {1.5, 14.5}, {14.5, 14.5}, {14.5, 10}}));
+    QPainterPath seta;
+    seta.addPolygon(QPolygonF({{6, 1}, {10, 1}, {10, 6}, {13, 6}, {8, 12}, {3, 6}, {6, 6}, {6, 1}}));
+    g.setPen(QPen(QColor(0, 96, 0), 1));
+    g.setBrush(QColor(0, 170, 0));
+    g.drawPath(seta);
+    return QIcon(p);
+}
+
+// Cancel: a red cross.
+QIcon GlifoCancelar() {
+    QPixmap p(16, 16);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(200, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    g.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+    g.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+    return QIcon(p);
+}
+
+QPushButton* Botao(const char* nome, const QString& legenda, const QIcon& glifo, QWidget* pai) {
+    auto* b = new QPushButton(legenda, pai);
+    b->setObjectName(nome);
+    b->setIcon(glifo);
+    b->setIconSize(QSize(16, 16));
+    b->setFont(FonteJanela(11, true));
+    return b;
+}
+
+QFrame* Chanfro(const char* nome, const QRect& onde, QWidget* pai) {
+    auto* f = new QFrame(pai);
+    f->setObjectName(nome);
+    f->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    f->setGeometry(onde);
+    return f;
+}
+
+// A bold, centred counter inside its small box.
+QLabel* Contador(const char* nome, const QString& texto, QFrame* caixa) {
+    auto* l = new QLabel(texto, caixa->parentWidget());
+    l->setObjectName(nome);
+    l->setFont(FonteJanela(11, true));
+    l->setAlignment(Qt::AlignCenter);
+    l->setGeometry(caixa->geometry().adjusted(2, 2, -2, -2));
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(p);
+    return l;
+}
+
+} // namespace
+
+TfrmRestore::TfrmRestore(QWidget* pai)
+    : QDialog(pai, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName("frmRestore");
+    setWindowTitle(QStringLiteral("Restaurar Arquivos"));
+    setFont(FonteJanela(11, false));
+    setFixedSize(largura, altura);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    bevArqAtual = new QFrame(this);
+    bevArqAtual->setObjectName("bevArqAtual");
+    bevArqAtual->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bevArqAtual->setGeometry(8, 8, largura - 16, 116);
+    lblArqAtual = new QLabel(
+        QStringLiteral("O Zentrava iniciará agora o processo de restauração dos arquivos em seu sistema ..."),
+        this);
+    lblArqAtual->setObjectName("lblArqAtual");
+    lblArqAtual->setWordWrap(true);
+    lblArqAtual->setGeometry(20, 16, largura - 40, 32);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(20, 54, largura - 40, 18);
+    bevInfoDisco = Chanfro("bevInfoDisco", QRect(20, 84, 90, 28), this);
+    bevInfoArq = Chanfro("bevInfoArq", QRect(120, 84, 100, 28), this);
+    bevInfoBytes = Chanfro("bevInfoBytes", QRect(230, 84, largura - 250, 28), this);
+    lblInfoDisco = Contador("lblInfoDisco", QStringLiteral("Disco"), bevInfoDisco);
+    lblInfoArq = Contador("lblInfoArq", QStringLiteral("Arquivo"), bevInfoArq);
+    lblInfoBytes = Contador("lblInfoBytes", QStringLiteral("Espaço Requerido"), bevInfoBytes);
+
+    bbtInstalar = Botao("bbtInstalar", QStringLiteral("&Instalar"), GlifoInstalar(), this);
+    bbtCancel = Botao("bbtCancel", QStringLiteral("&Cancelar"), GlifoCancelar(), this);
+    bbtInstalar->setGeometry(largura - 216, altura - 36, 100, 28);
+    bbtCancel->setGeometry(largura - 108, altura - 36, 100, 28);
+    bbtInstalar->setDefault(true);
+    bbtCancel->setAutoDefault(false);
+    bbtCancel->setProperty("Tag", 0);
+    connect(bbtInstalar, &QPushButton::clicked, this, [this] { BitBtnClick(bbtInstalar); });
+    connect(bbtCancel, &QPushButton::clicked, this, [this] { BitBtnClick(bbtCancel); });
+
+    Extrator1.Detalhado = false;
+    Extrator1.Rastrear = false;
+    Extrator1.OpcoesExtracao = {extrNomesPastas, extrSobrescrever};
+    Extrator1.AoProgredir = [this](TExtratorZip& z, TTipoProgresso t, const std::string& f,
+                                   int32_t s) { Extrator1Progresso(z, t, f, s); };
+
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lblArqAtual),
+                       static_cast<QWidget*>(ProgressBar1), static_cast<QWidget*>(lblInfoDisco),
+                       static_cast<QWidget*>(lblInfoArq), static_cast<QWidget*>(lblInfoBytes),
+                       static_cast<QWidget*>(bevArqAtual), static_cast<QWidget*>(bbtInstalar),
+                       static_cast<QWidget*>(bbtCancel)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    if (QScreen* tela = QGuiApplication::primaryScreen())
+        move(tela->availableGeometry().center() - rect().center());
+    FormCreate();
+}
+
+void TfrmRestore::FormCreate() {
+    restauracaoEncerrada_ = false;
+    lblInfoDisco->setText(QStringLiteral("Discos: %1").arg(TotalDiscos));
+    lblInfoArq->setText(QStringLiteral("Arquivos: %1").arg(TotalArquivos));
+    lblInfoBytes->setText(QStringLiteral("Espaço Requerido: %1 KB").arg(TotalBytes / 1024));
+}
+
+int TfrmRestore::TagCancel() const { return bbtCancel->property("Tag").toInt(); }
+
+void TfrmRestore::BitBtnClick(QPushButton* botao) {
+    if (botao == bbtInstalar) {
+        resultado_ = Accepted;
+        bbtInstalar->hide();
+        bbtCancel->setProperty("Tag", 1);
+        bbtCancel->move((width() - bbtCancel->width()) / 2, bbtCancel->y());
+        lblArqAtual->clear();
+        executando_ = true;
+        ultimoErro_ = false;
+        RestoreArqs();
+        if (!InstalacaoCancelada) DescompactarArquivos();
+        executando_ = false;
+        // After an error the close asks whether to interrupt.
+        if (!ultimoErro_) restauracaoEncerrada_ = true;
+        close();
+        return;
+    }
+    resultado_ = Rejected;
+    if (TagCancel() > 0) {
+        bbtCancel->setProperty("Tag", 0);
+        InstalacaoCancelada = true;
+        restauracaoEncerrada_ = true;
+        if (Extrator1.Ocupado()) Extrator1.Cancelar();
+        interacao_.Mensagem("Atenção"_ansi, "A instalação foi interrompida pelo usuário."_ansi, tipoAviso);
+        interacao_.CursorNormal();
+    }
+    close();
+}
+
+void TfrmRestore::RestoreArqs() {
+    ProgressBar1->setRange(0, 100);
+    ultimoErro_ = RestaurarArquivos(interacao_, this) == FimRestauracao::Erro;
+}
+
+void TfrmRestore::DescompactarArquivos() {
+    ultimoErro_ = ::DescompactarArquivos(interacao_, Extrator1) == FimRestauracao::Erro;
+}
+
+void TfrmRestore::Extrator1Progresso(TExtratorZip&, TTipoProgresso TipoProgr,
+                                     const std::string& Filename, int32_t FileSize) {
+    if (TipoProgr == tpMembro)
+        lblArqAtual->setText(ParaQString("Descompactando " + plataforma::Minusculas1252(Filename) + " ..."));
+    if (TipoProgr == tpFim) lblArqAtual->clear();
+    barra_.Progresso(TipoProgr, FileSize);
+    ProgressBar1->setRange(barra_.minimo, barra_.maximo);
+    ProgressBar1->setValue(barra_.posicao);
+    interacao_.ProcessarEventos();
+}
+
+bool TfrmRestore::FormClose() {
+    if (restauracaoEncerrada_) return true;
+    if (perguntando_) return false;
+    perguntando_ = true;
+    const int resposta =
+        interacao_.Mensagem("Atenção"_ansi, "Deseja interromper a instalação ???"_ansi, tipoConfirmar);
+    perguntando_ = false;
+    if (resposta != respostaSim) return false;
+    InstalacaoCancelada = true;
+    if (Extrator1.Ocupado()) Extrator1.Cancelar();
+    // While the restore runs it sees the flag and ends; the window closes then.
+    return !executando_;
+}
+
+void TfrmRestore::closeEvent(QCloseEvent* e) {
+    if (!isVisible() || !FormClose()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    QDialog::done(resultado_);
+}
+
+void TfrmRestore::reject() { bbtCancel->click(); }
+
+void TfrmRestore::Rotulos(const std::string& disco, const std::string& arquivo,
+                          const std::string& bytes, const std::string& atual) {
+    lblInfoDisco->setText(ParaQString(disco));
+    lblInfoArq->setText(ParaQString(arquivo));
+    lblInfoBytes->setText(ParaQString(bytes));
+    lblArqAtual->setText(ParaQString(atual));
+    for (QLabel* l : {lblInfoDisco, lblInfoArq, lblInfoBytes, lblArqAtual}) l->repaint();
+}
+
+void TfrmRestore::Posicao(int posicao) { ProgressBar1->setValue(posicao); }
+
+void TfrmRestore::DestacarBotao(QPushButton* botao) {
+    DestacarBotoes(botao, bbtInstalar, {bbtCancel});
+}
+
+void TfrmRestore::FormMouseMove() { DestacarBotao(nullptr); }
+
+bool TfrmRestore::eventFilter(QObject* alvo, QEvent* e) {
+    if (QPushButton* sob; MovimentoSobreBotoes(this, alvo, e, {bbtInstalar, bbtCancel}, sob))
+        DestacarBotao(sob);
+    return QDialog::eventFilter(alvo, e);
+}

@@ -1,0 +1,54 @@
+// The program group service, standing in for the Program Manager's DDE
+// conversation. It takes the same command strings ("[CreateGroup(name)]",
+// "[AddItem(command line,name)]") and makes a group a named submenu of the
+// desktop's application menu, as freedesktop.org menus expect it:
+//   $XDG_DATA_HOME/applications/<group>/<item>.desktop   one entry per item
+//   $XDG_DATA_HOME/desktop-directories/<id>.directory    the submenu's name
+//   $XDG_CONFIG_HOME/menus/applications-merged/<id>.menu ties them together
+// Texts are Windows-1252; the files are written in UTF-8, each atomically.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plataforma {
+
+// A command string, carriage return included, is at most this long.
+inline constexpr std::size_t maxComandoGrupo = 255;
+
+// The "Programs" folder (the applications folder) as a DOS path; nullopt when
+// no drive maps it.
+std::optional<std::string> PastaProgramas();
+
+// An argument as a command carries it: in double quotes when it holds blanks,
+// commas, brackets or parentheses.
+std::string ArgumentoComando(std::string_view argumento);
+
+// A group name that names exactly one folder directly inside the applications
+// folder: not empty, no path separator, no "..", not "." and no control
+// character. Only such groups are created or removed.
+bool NomeGrupoValido(std::string_view nome);
+
+// One conversation: the group of the last CreateGroup is the current one.
+class ServicoGrupos {
+public:
+    // One or more commands, each "[Name(argument,...)]", blanks and line ends
+    // around them ignored. False when they cannot be carried out: too long,
+    // malformed, an unknown command, an item without a group, a group name
+    // that is no single folder, or a file that cannot be written. Nothing is
+    // done for a string that does not parse whole.
+    bool Executar(std::string_view comandos);
+
+private:
+    bool CriarGrupo(const std::string& nome);
+    bool AdicionarItem(const std::string& linha, std::string nome);
+    std::optional<std::string> grupo_;
+};
+
+// Removes the group's .directory and merged menu files (the group's folder
+// goes with ApagarPasta, through PastaProgramas). Names NomeGrupoValido
+// refuses are left alone.
+void RemoverMenuGrupo(std::string_view nome);
+
+} // namespace plataforma

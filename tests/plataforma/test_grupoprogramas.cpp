@@ -1,0 +1,144 @@
+#include "Ambiente.h"
+#include "GrupoProgramas.h"
+#include "PastaTemporaria.h"
+#include "Texto1252.h"
+#include "ValidarDesktop.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace plataforma;
+using namespace plataforma::literais;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The user's menu folders inside a temporary drive C:.
+struct Menus {
+    PastaTemporaria t;
+    Ambiente dados{"XDG_DATA_HOME", t.Host() + "/dados"};
+    Ambiente config{"XDG_CONFIG_HOME", t.Host() + "/config"};
+    std::string aplicacoes = t.Host() + "/dados/applications";
+    std::string diretorios = t.Host() + "/dados/desktop-directories";
+    std::string menus = t.Host() + "/config/menus/applications-merged";
+
+    // Every file under the three folders, relative to the temporary folder.
+    std::vector<std::string> Arquivos() const {
+        std::vector<std::string> r;
+        std::error_code e;
+        for (auto it = fs::recursive_directory_iterator(t.Host(), e); !e && it != fs::end(it);
+             it.increment(e))
+            if (it->is_regular_file()) r.push_back(fs::relative(it->path(), t.Host()).string());
+        std::sort(r.begin(), r.end());
+        return r;
+    }
+};
+
+} // namespace
+
+TEST(GrupoProgramas, PastaProgramasEhAsAplicacoesComoCaminhoDos) {
+    Menus m;
+    EXPECT_EQ(PastaProgramas(), "C:\\dados\\applications");
+    Ambiente relativo("XDG_DATA_HOME", "relativo");
+    Ambiente casa("HOME", m.t.Host() + "/casa");
+    EXPECT_EQ(PastaProgramas(), "C:\\casa\\.local\\share\\applications");
+}
+
+TEST(GrupoProgramas, ArgumentosEntreAspasQuandoPrecisam) {
+    EXPECT_EQ(ArgumentoComando("c:\\app\\leiame.txt"), "c:\\app\\leiame.txt");
+    EXPECT_EQ(ArgumentoComando("Leia-me"), "Leia-me");
+    EXPECT_EQ(ArgumentoComando("Meu Grupo"), "\"Meu Grupo\"");
+    EXPECT_EQ(ArgumentoComando("a,b"), "\"a,b\"");
+    EXPECT_EQ(ArgumentoComando("x (y)"), "\"x (y)\"");
+}
+
+TEST(GrupoProgramas, GrupoComItensViraSubmenuValido) {
+    Menus m;
+    m.t.Escrever("App Dois/Programa.bin", "");
+    chmod((m.t.Host() + "/App Dois/Programa.bin").c_str(), 0755);
+    m.t.Escrever("App Dois/leia me.txt", "texto");
+    ServicoGrupos progman;
+    const std::string grupo = "Ação, Teste & Cia"_ansi;
+    ASSERT_TRUE(progman.Executar("[CreateGroup(" + ArgumentoComando(grupo) + ")]\r"));
+    ASSERT_TRUE(progman.Executar("[AddItem(\"c:\\app dois\\programa.bin /a $HOME 50%\",\"Programa, versão 2\")]\r"_ansi));
+    ASSERT_TRUE(progman.Executar(" [AddItem(c:\\App Dois\\leia me.txt, Leia-me )]\r\n"));
+
+    const std::string pastaGrupo = m.aplicacoes + "/Ação, Teste & Cia";
+    const std::string id = "zentrava-a_C3_A7_C3_A3o_2C_20teste_20_26_20cia";
+    EXPECT_EQ(m.Arquivos(),
+              (std::vector<std::string>{
+                  "App Dois/Programa.bin", "App Dois/leia me.txt",
+                  "config/menus/applications-merged/" + id + ".menu",
+                  "dados/applications/Ação, Teste & Cia/Leia-me.desktop",
+                  "dados/applications/Ação, Teste & Cia/Programa, versão 2.desktop",
+                  "dados/desktop-directories/" + id + ".directory"}));
+
+    for (const std::string& f : {pastaGrupo + "/Leia-me.desktop",
+                                 pastaGrupo + "/Programa, versão 2.desktop",
+                                 m.diretorios + "/" + id + ".directory"})
+        EXPECT_EQ(ValidarDesktop(f), "") << f;
+
+    const std::string& h = m.t.Host();
+    EXPECT_EQ(m.t.Ler("dados/applications/Ação, Teste & Cia/Programa, versão 2.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Programa, versão 2\n"
+              "Exec=\"" + h + "/App Dois/Programa.bin\" /a \"\\\\$HOME\" 50%%\n"
+              "Path=" + h + "/App Dois\nTerminal=false\n");
+    // A document opens with the desktop's program for it.
+    EXPECT_EQ(m.t.Ler("dados/applications/Ação, Teste & Cia/Leia-me.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Leia-me\n"
+              "Exec=xdg-open \"" + h + "/App Dois/leia me.txt\"\nTerminal=false\n");
+    EXPECT_EQ(m.t.Ler("dados/desktop-directories/" + id + ".directory"),
+              "[Desktop Entry]\nType=Directory\nName=Ação, Teste & Cia\nIcon=folder\n");
+    const std::string menu = m.t.Ler("config/menus/applications-merged/" + id + ".menu");
+    EXPECT_NE(menu.find("<Directory>" + id + ".directory</Directory>"), std::string::npos);
+    EXPECT_NE(menu.find("<Filename>Ação, Teste &amp; Cia-Leia-me.desktop</Filename>"),
+              std::string::npos);
+    EXPECT_NE(menu.find("<Filename>Ação, Teste &amp; Cia-Programa, versão 2.desktop</Filename>"),
+              std::string::npos);
+
+    // The same group again, in other letters, is the same folder.
+    ASSERT_TRUE(progman.Executar("[CreateGroup(\"AÇÃO, TESTE & CIA\")]\r"_ansi));
+    EXPECT_EQ(m.Arquivos().size(), 6u);
+
+    RemoverMenuGrupo(grupo);
+    EXPECT_FALSE(m.t.Existe("dados/desktop-directories/" + id + ".directory"));
+    EXPECT_FALSE(m.t.Existe("config/menus/applications-merged/" + id + ".menu"));
+}
+
+TEST(GrupoProgramas, ItemSemNomeUsaOProgramaENomesEstranhosViramUmArquivo) {
+    Menus m;
+    ServicoGrupos progman;
+    ASSERT_TRUE(progman.Executar("[CreateGroup(G)][AddItem(c:\\app\\Editor.exe)][AddItem(c:\\x.exe,a/b)][AddItem(c:\\y.exe,.oculto)]"));
+    EXPECT_TRUE(m.t.Existe("dados/applications/G/Editor.desktop"));
+    EXPECT_TRUE(m.t.Existe("dados/applications/G/a_b.desktop"));
+    EXPECT_TRUE(m.t.Existe("dados/applications/G/_oculto.desktop"));
+    EXPECT_EQ(ValidarDesktop(m.aplicacoes + "/G/a_b.desktop"), "");
+}
+
+TEST(GrupoProgramas, ComandosQueNaoPodemSerEnviados) {
+    Menus m;
+    // A folder that cannot be written (a file in its place stops root too).
+    m.t.Escrever("dados/applications", "arquivo");
+    EXPECT_FALSE(ServicoGrupos().Executar("[CreateGroup(Outro)]"));
+    fs::remove(m.aplicacoes);
+
+    ServicoGrupos progman;
+    for (std::string c : {"", "CreateGroup(x)", "[CreateGroup(x)", "[CreateGroup(\"x)]",
+                          "[CreateGroup(x))]", "[CreateGroup(x]", "[(x)]", "[Desconhecido(x)]",
+                          "[CreateGroup()]", "[CreateGroup(a\\b)]", "[CreateGroup(a/b)]",
+                          "[CreateGroup(..)]", "[CreateGroup(.)]", "[CreateGroup(x..y)]",
+                          "[CreateGroup(\"a\"b)]", "[AddItem(c:\\a.exe,a)]",
+                          "[CreateGroup(x)]lixo"})
+        EXPECT_FALSE(progman.Executar(c)) << c;
+    // Over 255 characters with the carriage return.
+    std::string longo = "[CreateGroup(" + std::string(240, 'g') + ")]\r";
+    EXPECT_EQ(longo.size(), 256u);
+    EXPECT_FALSE(progman.Executar(longo));
+    EXPECT_EQ(m.Arquivos(), std::vector<std::string>{});
+    longo.erase(13, 1);
+    EXPECT_TRUE(progman.Executar(longo));
+
+    // An item on a drive no drive maps.
+    EXPECT_FALSE(progman.Executar("[AddItem(q:\\x.exe,x)]"));
+}

@@ -3,6 +3,7 @@
 // tree against the source).
 #pragma once
 
+#include "ConjuntoDiscos.h"
 #include "GeradorDiscos.h"
 #include "InteracaoRoteirizada.h"
 #include "Perfil.h"
@@ -37,16 +38,6 @@ inline void Escrever(const fs::path& p, const std::string& bytes, fs::perms modo
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
     fs::permissions(p, modo);
-}
-
-inline std::string Bytes(std::size_t n, unsigned semente) {
-    std::string s(n, '\0');
-    uint32_t x = semente * 2654435761u + 1;
-    for (auto& c : s) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 23);
-    }
-    return s;
 }
 
 // Stand-ins for zentrava and its engine: small, so a floppy takes them.

@@ -43,9 +43,9 @@ protected:
     int64_t ArvoreAmostra(std::size_t grande) {
         fs::path app = raiz / "fonte" / "app";
         Escrever(app / "leia.txt", "Leia-me\r\n");
-        Escrever(app / "sub" / "fundo" / "dados.bin", Bytes(3000, 1));
+        Escrever(app / "sub" / "fundo" / "dados.bin", ConjuntoDiscos::Dados(3000, 1));
         Escrever(app / "vazio.dat", "");
-        Escrever(app / "grande.bin", Bytes(grande, 2));
+        Escrever(app / "grande.bin", ConjuntoDiscos::Dados(grande, 2));
         Escrever(app / "Ação e espaço" / "Relatório final.txt", "relatório\n");
         Escrever(app / "x" / "LEIAME.TXT", "primeiro\n");
         Escrever(app / "y" / "LEIAME.TXT", "segundo\n");
@@ -227,7 +227,7 @@ TEST_F(Gerador, RefusalsLeaveNothingBehind) {
 TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
     // A file named like the installer may not be on disk 1; with one disk
     // and a destination outside DirBase there is nowhere to put it.
-    Escrever(raiz / "fonte" / "a.txt", Bytes(100, 3));
+    Escrever(raiz / "fonte" / "a.txt", ConjuntoDiscos::Dados(100, 3));
     Escrever(raiz / "fonte" / "prog" / "zentrava", "outro programa");
     Resultado r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n"
                         "2=fonte/prog/zentrava,@WINDIR\\\n[Discos]\nTamanho=ilimitado\n");
@@ -244,7 +244,7 @@ TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
     EXPECT_EQ(Ler(saida / "DISCO.002" / "zentrava"), "outro programa");
     ASSERT_EQ(Instalar(), "");
     EXPECT_EQ(Ler(raiz / "instalado" / "BIN" / "zentrava"), "outro programa");
-    EXPECT_EQ(Ler(raiz / "instalado" / "a.txt"), Bytes(100, 3));
+    EXPECT_EQ(Ler(raiz / "instalado" / "a.txt"), ConjuntoDiscos::Dados(100, 3));
 
     // Label file names, names Windows cannot hold, destinations too long.
     fs::remove_all(saida);
@@ -279,7 +279,7 @@ TEST_F(Gerador, LimitsOfTheInstallerAreRefusedBeforeWriting) {
     fs::remove(raiz / "fonte" / "enorme.bin");
 
     // More than 255 disks.
-    Escrever(raiz / "fonte" / "meio.bin", Bytes(600000, 4));
+    Escrever(raiz / "fonte" / "meio.bin", ConjuntoDiscos::Dados(600000, 4));
     r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/meio.bin,@DIRBASE\\\n[Discos]\nTamanho=2000\n");
     ASSERT_TRUE(r.erro);
     EXPECT_NE(r.erro->find("255 discos"), std::string::npos) << *r.erro;

@@ -523,7 +523,8 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
                     return a.origem + ": tem o nome de outro arquivo ou de um programa do disco 1, "
                            "e seu destino não está abaixo de @DIRBASE para ir num arquivo zip."_ansi;
                 obs.Aviso(a.origem + ": vai no arquivo "_ansi + nomeNomesRepetidos +
-                          ", porque um disco não pode ter dois arquivos de nome "_ansi + a.peca + ".");
+                          ", porque o único disco já tem um arquivo ou programa chamado "_ansi +
+                          a.peca + ".");
                 p.membros.push_back(std::move(a));
             } else {
                 ficam.push_back(std::move(a));
@@ -547,7 +548,6 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     for (const auto& a : arquivos)
         if (auto e = conferir(a)) return e;
     for (const auto& p : pacotes) {
-        std::set<std::string> membros;
         for (const auto& m : p.membros) {
             if (auto e = conferir(m)) return e;
             if (!NomeMembro(m.nome))

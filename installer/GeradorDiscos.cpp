@@ -109,6 +109,14 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
     }
     if (achados.empty())
         return f.chave + ": nenhum arquivo encontrado em "_ansi + Host1252(caminho) + ".";
+    // The destination's folders after its macro or drive, by the same rules.
+    for (std::size_t c = 0, b; (b = f.destino.find('\\', c)) != std::string::npos; c = b + 1) {
+        std::string parte = f.destino.substr(c, b - c);
+        bool inicio = c == 0 && (parte.empty() || parte[0] == '@' ||
+                                 (parte.size() == 2 && parte[1] == ':'));
+        if (!inicio && !ComponenteValido(parte))
+            return f.chave + ": a pasta \""_ansi + parte + "\" do destino não é aceita pelo Windows."_ansi;
+    }
 
     for (auto& [host, rel] : achados) {
         ArquivoConjunto a;

@@ -255,6 +255,9 @@ TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
         ASSERT_TRUE(r.erro) << nome;
         EXPECT_NE(r.erro->find("fonte/r/"), std::string::npos) << *r.erro;
     }
+    r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\A|B\\\n[Discos]\nTamanho=CD\n");
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("A|B"), std::string::npos) << *r.erro;
     fs::remove_all(raiz / "fonte" / "r");
     Escrever(raiz / "fonte" / "r" / std::string(200, 'n') / std::string(60, 'm'), "x");
     r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/r,@DIRBASE\\\n[Discos]\nTamanho=CD\n");

@@ -283,6 +283,11 @@ private slots:
         Clicar(ok);
         QVERIFY(!a.isVisible());
         QCOMPARE(a.result(), mrOk);
+        // The close box only closes: no question, nothing recorded.
+        RespostaMensagens respostas;
+        a.show();
+        QVERIFY(a.close());
+        QVERIFY(respostas.Chamadas().empty());
         QVERIFY(!InstalacaoCancelada);
     }
 

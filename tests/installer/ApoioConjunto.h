@@ -112,16 +112,17 @@ inline std::string PastaDos(const fs::path& host) {
 }
 
 // Installs the set through the installer's own start and restore: the
-// command file read from disk 1, then both stages of the restore (pieces
+// start-up from disk 1's folder, then both stages of the restore (pieces
 // joined and checked, archives extracted), into dirBase. An empty text means
 // it all went through; otherwise how it ended and the messages shown.
 inline std::string Instalar(const fs::path& saida, const fs::path& dirBase) {
     InteracaoRoteirizada ui;
     RestaurarConfiguracao();
     CriarListas();
-    if (!LerArquivoComandos(ui, PastaDos(saida / "DISCO.001") + "zentrava.cmd"))
-        return "zentrava.cmd ilegivel";
-    DirDisco = PastaDos(saida / "DISCO.001");
+    // As DISCO.001/zentrava starts without arguments; the destination
+    // screen then gives DirBase.
+    if (IniciarInstalador(ui, PastaDos(saida / "DISCO.001"), std::nullopt) != Partida::Instalar)
+        return "o instalador nao partiu";
     DirBase = PastaDos(dirBase);
     mode_t mascara = ::umask(022);
     FimRestauracao fim = RestaurarInstalacao(ui);

@@ -64,16 +64,11 @@ TEST_F(Programa, SampleProjectBuildsAndInstallsAsItsTree) {
     fs::create_directories(instalado);
     ASSERT_EQ(Instalar(saida, instalado), "");
 
-    fs::path esperado = raiz / "esperado";
-    fs::path app = exemplo / "app";
-    fs::create_directories(esperado);
-    fs::copy(app / "bin", esperado / "BIN", fs::copy_options::recursive);
-    fs::copy(app / "doc", esperado / "DOC", fs::copy_options::recursive);
-    fs::copy(app / "dados", esperado / "DADOS", fs::copy_options::recursive);
-    fs::copy(app / "modelos", esperado / "MODELOS", fs::copy_options::recursive);
+    // The project installs app/ as it stands below DirBase.
+    fs::path esperado = exemplo / "app";
     EXPECT_EQ(CompararArvores(esperado, instalado), "");
     // The sample's program runs from where it was installed.
-    FILE* p = ::popen(Aspas(instalado / "BIN" / "agenda").c_str(), "r");
+    FILE* p = ::popen(Aspas(instalado / "bin" / "agenda").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string dito(256, '\0');
     dito.resize(std::fread(dito.data(), 1, dito.size(), p));

@@ -318,6 +318,95 @@ struct PastaProvisoria {
     }
 };
 
+// Disk d's folder: on disk 1 the programs and the command file, then the
+// pieces and the label file with their CRCs. `ocupado` is what it takes.
+std::optional<std::string> EscreverDisco(const fs::path& raiz, std::size_t d,
+                                         const std::vector<ArquivoConjunto>& arquivos,
+                                         const PlanoDiscos& plano, const TamanhoDisco& disco,
+                                         const std::vector<fs::path>& programas,
+                                         const std::string& cmd,
+                                         const std::atomic<bool>* interromper, int64_t& ocupado) {
+    std::error_code ec;
+    fs::path pasta = raiz / ("DISCO." + Disco3(d));
+    if (!fs::create_directory(pasta, ec))
+        return Host1252(pasta) + ": " + Utf8Para1252(ec.message()) + ".";
+    ocupado = 0;
+    uint32_t crc = 0;
+    for (const fs::path& prog : programas) {
+        int64_t n = static_cast<int64_t>(fs::file_size(prog, ec));
+        if (auto e = CopiarTrecho(prog, 0, n, pasta / prog.filename(), 0755, crc, interromper))
+            return e;
+        ocupado += Ocupado(disco, n);
+    }
+    if (d == 1) {
+        if (auto e = GravarArquivo(pasta / "zentrava.cmd", cmd)) return e;
+        ocupado += Ocupado(disco, static_cast<int64_t>(cmd.size()));
+    }
+    std::vector<uint32_t> crcs;
+    for (const PecaPlano& p : plano.discos[d - 1]) {
+        const ArquivoConjunto& a = arquivos[p.arquivo];
+        if (auto e = CopiarTrecho(a.host, p.inicio, p.bytes, pasta / Nome1252ParaHost(a.peca), 0644,
+                                  crc, interromper))
+            return e;
+        crcs.push_back(crc);
+        ocupado += Ocupado(disco, p.bytes);
+    }
+    std::string rotulo = TextoRotulo(arquivos, plano, d, crcs);
+    if (auto e = GravarArquivo(pasta / NomeRotuloDisco(static_cast<int>(d)), rotulo)) return e;
+    ocupado += Ocupado(disco, static_cast<int64_t>(rotulo.size()));
+    if (!disco.ilimitado && ocupado > disco.bytes)
+        return "Erro interno: o disco "_ansi + std::to_string(d) + " passou do tamanho.";
+    return std::nullopt;
+}
+
+// The finished set takes the output's name; an output being replaced is put
+// back if that fails.
+std::optional<std::string> PorNoLugar(PastaProvisoria& prov, const fs::path& saida) {
+    std::error_code ec;
+    // The hidden folder was private while it was being built.
+    mode_t mascara = ::umask(0);
+    ::umask(mascara);
+    ::chmod(prov.caminho.c_str(), 0777 & ~mascara);
+    fs::path antiga;
+    if (fs::exists(fs::symlink_status(saida, ec))) {
+        antiga = prov.caminho.string() + ".antiga";
+        fs::rename(saida, antiga, ec);
+        if (ec) return Host1252(saida) + ": " + Utf8Para1252(ec.message()) + ".";
+    }
+    fs::rename(prov.caminho, saida, ec);
+    if (ec) {
+        std::string msg = Host1252(saida) + ": " + Utf8Para1252(ec.message()) + ".";
+        std::error_code ec2;
+        if (!antiga.empty()) fs::rename(antiga, saida, ec2);
+        return msg;
+    }
+    prov.manter = true;
+    if (!antiga.empty()) fs::remove_all(antiga, ec);
+    return std::nullopt;
+}
+
+ResumoGerador Resumir(const std::vector<ArquivoConjunto>& arquivos, const PlanoDiscos& plano,
+                      int64_t totalBytes) {
+    ResumoGerador r;
+    r.discos = static_cast<int>(plano.discos.size());
+    r.arquivos = static_cast<int>(arquivos.size());
+    r.totalBytes = totalBytes;
+    std::size_t maior = 0;
+    for (std::size_t i = 0; i < arquivos.size(); ++i)
+        if (arquivos[i].tamanho > r.maiorTamanho) {
+            r.maiorTamanho = arquivos[i].tamanho;
+            r.maiorNome = arquivos[i].nome;
+            maior = i;
+        }
+    for (std::size_t d = 0; d < plano.discos.size(); ++d)
+        for (const auto& p : plano.discos[d])
+            if (p.arquivo == maior && r.maiorTamanho >= 0) {
+                if (!r.maiorPrimeiroDisco) r.maiorPrimeiroDisco = static_cast<int>(d + 1);
+                r.maiorUltimoDisco = static_cast<int>(d + 1);
+            }
+    return r;
+}
+
 fs::path PastaDoExecutavel() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -635,43 +724,16 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     for (const auto& a : plano.avisos) obs.Aviso(a);
 
     const int totalDiscos = static_cast<int>(plano.discos.size());
+    std::vector<fs::path> programasDisco1{zentrava};
+    programasDisco1.insert(programasDisco1.end(), bibliotecas.begin(), bibliotecas.end());
+    const std::string cmd =
+        TextoArquivoComandos(projeto, totalDiscos, static_cast<int>(arquivos.size()), totalBytes);
     for (std::size_t d = 1; d <= plano.discos.size(); ++d) {
-        fs::path pasta = prov.caminho / ("DISCO." + Disco3(d));
-        if (!fs::create_directory(pasta, ec))
-            return Host1252(pasta) + ": " + Utf8Para1252(ec.message()) + ".";
         int64_t ocupado = 0;
-        if (d == 1) {
-            for (const fs::path& prog : [&] {
-                     std::vector<fs::path> v{zentrava};
-                     v.insert(v.end(), bibliotecas.begin(), bibliotecas.end());
-                     return v;
-                 }()) {
-                uint32_t crc = 0;
-                int64_t n = static_cast<int64_t>(fs::file_size(prog, ec));
-                if (auto e = CopiarTrecho(prog, 0, n, pasta / prog.filename(), 0755, crc, o.interromper))
-                    return e;
-                ocupado += Ocupado(disco, n);
-            }
-            std::string cmd = TextoArquivoComandos(projeto, totalDiscos,
-                                                   static_cast<int>(arquivos.size()), totalBytes);
-            if (auto e = GravarArquivo(pasta / "zentrava.cmd", cmd)) return e;
-            ocupado += Ocupado(disco, static_cast<int64_t>(cmd.size()));
-        }
-        std::vector<uint32_t> crcs;
-        for (const PecaPlano& p : plano.discos[d - 1]) {
-            const ArquivoConjunto& a = arquivos[p.arquivo];
-            uint32_t crc = 0;
-            if (auto e = CopiarTrecho(a.host, p.inicio, p.bytes, pasta / Nome1252ParaHost(a.peca),
-                                      0644, crc, o.interromper))
-                return e;
-            crcs.push_back(crc);
-            ocupado += Ocupado(disco, p.bytes);
-        }
-        std::string rotulo = TextoRotulo(arquivos, plano, d, crcs);
-        if (auto e = GravarArquivo(pasta / NomeRotuloDisco(static_cast<int>(d)), rotulo)) return e;
-        ocupado += Ocupado(disco, static_cast<int64_t>(rotulo.size()));
-        if (!disco.ilimitado && ocupado > disco.bytes)
-            return "Erro interno: o disco "_ansi + std::to_string(d) + " passou do tamanho.";
+        if (auto e = EscreverDisco(prov.caminho, d, arquivos, plano, disco,
+                                   d == 1 ? programasDisco1 : std::vector<fs::path>{}, cmd,
+                                   o.interromper, ocupado))
+            return e;
         obs.DiscoGravado(static_cast<int>(d), totalDiscos, ocupado);
     }
     fs::remove_all(pastaPacotes, ec);
@@ -680,38 +742,7 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     ::umask(mascara);
     ::chmod(prov.caminho.c_str(), 0777 & ~mascara);
 
-    // ---- Into place ----
-    fs::path antiga;
-    if (fs::exists(fs::symlink_status(o.saida, ec))) {
-        antiga = prov.caminho.string() + ".antiga";
-        fs::rename(o.saida, antiga, ec);
-        if (ec) return saida1252 + ": " + Utf8Para1252(ec.message()) + ".";
-    }
-    fs::rename(prov.caminho, o.saida, ec);
-    if (ec) {
-        std::string msg = saida1252 + ": " + Utf8Para1252(ec.message()) + ".";
-        std::error_code ec2;
-        if (!antiga.empty()) fs::rename(antiga, o.saida, ec2);
-        return msg;
-    }
-    prov.manter = true;
-    if (!antiga.empty()) fs::remove_all(antiga, ec);
-
-    resumo = {};
-    resumo.discos = totalDiscos;
-    resumo.arquivos = static_cast<int>(arquivos.size());
-    resumo.totalBytes = totalBytes;
-    for (std::size_t i = 0; i < arquivos.size(); ++i)
-        if (arquivos[i].tamanho > resumo.maiorTamanho) {
-            resumo.maiorTamanho = arquivos[i].tamanho;
-            resumo.maiorNome = arquivos[i].nome;
-            resumo.maiorPrimeiroDisco = 0;
-            for (std::size_t d = 0; d < plano.discos.size(); ++d)
-                for (const auto& p : plano.discos[d])
-                    if (p.arquivo == i) {
-                        if (!resumo.maiorPrimeiroDisco) resumo.maiorPrimeiroDisco = static_cast<int>(d + 1);
-                        resumo.maiorUltimoDisco = static_cast<int>(d + 1);
-                    }
-        }
+    if (auto e = PorNoLugar(prov, o.saida)) return e;
+    resumo = Resumir(arquivos, plano, totalBytes);
     return std::nullopt;
 }

@@ -47,7 +47,7 @@ public:
     void DiscoGravado(int disco, int total, int64_t bytes) override {
         if (silencioso || !terminal) return;
         Escrever(stdout, "Disco "_ansi + std::to_string(disco) + "/" + std::to_string(total) +
-                             ": " + std::to_string(bytes) + " bytes");
+                             ": " + std::to_string(bytes) + " bytes ocupados");
     }
 };
 

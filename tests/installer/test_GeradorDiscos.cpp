@@ -267,19 +267,27 @@ TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
 }
 
 TEST_F(Gerador, LimitsOfTheInstallerAreRefusedBeforeWriting) {
-    // Total Bytes: a sparse file just above 2 GiB.
-    fs::create_directories(raiz / "fonte");
-    {
-        int fd = ::open((raiz / "fonte" / "enorme.bin").c_str(), O_WRONLY | O_CREAT, 0644);
+    // "Tamanho" of one file, then "Total Bytes" of two: sparse files.
+    fs::create_directories(raiz / "fonte" / "esparsos");
+    auto esparso = [&](const char* nome, int64_t tamanho) {
+        int fd = ::open((raiz / "fonte" / "esparsos" / nome).c_str(), O_WRONLY | O_CREAT, 0644);
         ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, int64_t{2147483647} + 1), 0);
+        ASSERT_EQ(::ftruncate(fd, tamanho), 0);
         ::close(fd);
-    }
-    Resultado r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/enorme.bin,@DIRBASE\\\n[Discos]\nTamanho=CD\n");
+    };
+    esparso("enorme.bin", int64_t{2147483647} + 1);
+    Resultado r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/esparsos,@DIRBASE\\\n[Discos]\nTamanho=CD\n");
     ASSERT_TRUE(r.erro);
-    EXPECT_NE(r.erro->find("2147483647"), std::string::npos) << *r.erro;
+    EXPECT_NE(r.erro->find("até 2147483647 bytes por arquivo"), std::string::npos) << *r.erro;
     EXPECT_TRUE(NadaDeixado());
-    fs::remove(raiz / "fonte" / "enorme.bin");
+    fs::remove(raiz / "fonte" / "esparsos" / "enorme.bin");
+    esparso("a.bin", int64_t{1} << 30);
+    esparso("b.bin", int64_t{1} << 30);
+    r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/esparsos,@DIRBASE\\\n[Discos]\nTamanho=CD\n");
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("(Total Bytes)"), std::string::npos) << *r.erro;
+    EXPECT_TRUE(NadaDeixado());
+    fs::remove_all(raiz / "fonte" / "esparsos");
 
     // More than 255 disks.
     Escrever(raiz / "fonte" / "meio.bin", ConjuntoDiscos::Dados(600000, 4));

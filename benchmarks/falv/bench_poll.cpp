@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>

@@ -25,8 +25,9 @@ QFont FonteArial(int pixels, bool negrito) {
 namespace {
 void Colorir(QPushButton* botao, const QColor& cor) {
     QPalette p = botao->palette();
-    if (p.color(QPalette::ButtonText) == cor) return;  // mouse moves come often
-    p.setColor(QPalette::ButtonText, cor);
+    if (p.color(QPalette::Active, QPalette::ButtonText) == cor) return;  // mouse moves come often
+    // The disabled colour stays the style's, so a disabled button looks disabled.
+    for (auto grupo : {QPalette::Active, QPalette::Inactive}) p.setColor(grupo, QPalette::ButtonText, cor);
     botao->setPalette(p);
 }
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -20,8 +21,14 @@ constexpr int tipoErro = 6;
 constexpr int tipoPergunta = 7;
 constexpr int respostaSim = 6;
 constexpr std::size_t capacidadeSala = 20;
-// Two names, "_" and ".msg" stay within a 255-character file name.
-constexpr std::size_t tamanhoMaximoNome = 120;
+// Two names, "_" and ".msg" stay within the host's 255-byte file name.
+constexpr std::size_t tamanhoMaximoNomeHost = 125;
+// How long an operation waits for a file another station holds for one
+// operation of its own, before it reports the failure.
+constexpr std::chrono::milliseconds esperaArquivo{1500};
+// A collection does not hold the poll up for a sender that is writing now:
+// what it writes is collected at the next tick.
+constexpr std::chrono::milliseconds esperaColeta{100};
 
 using Linhas = std::vector<std::string>;
 
@@ -32,11 +39,16 @@ std::string ArquivoNaPasta(const std::string& pasta, std::string_view nome) {
     return r;
 }
 
-std::string ArquivoUsuarios(const std::string& pasta) { return ArquivoNaPasta(pasta, "users.fvx"); }
+constexpr std::string_view nomeUsuarios = "users.fvx";
+// Every change of users.fvx is made holding this file, never users.fvx
+// itself: users.fvx is replaced by a rename, and a lock on the file being
+// replaced would not hold off a station that opens its successor.
+constexpr std::string_view nomeTrava = "users.lck";
 
-// CR LF, a lone CR or a lone LF ends a line; a NUL ends the text.
-Linhas LinhasDe(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
+std::string ArquivoUsuarios(const std::string& pasta) { return ArquivoNaPasta(pasta, nomeUsuarios); }
+
+// CR LF, a lone CR or a lone LF ends a line.
+Linhas Quebrar(std::string_view bytes) {
     Linhas linhas;
     std::size_t i = 0;
     while (i < bytes.size()) {
@@ -57,6 +69,21 @@ std::string TextoDe(const Linhas& linhas) {
     for (const auto& l : linhas) r += l + "\r\n";
     return r;
 }
+
+// users.fvx as every station reads it: a NUL ends the list of names. What
+// follows the NUL is kept as it stood and written back after the names, so a
+// rewrite never loses lines that no station reads.
+struct ArquivoDeUsuarios {
+    Linhas nomes; // the lines before the NUL, in file order
+    Linhas resto; // from the NUL on
+
+    explicit ArquivoDeUsuarios(std::string_view bytes) {
+        const std::size_t nul = bytes.find('\0');
+        nomes = Quebrar(bytes.substr(0, nul));
+        if (nul != std::string_view::npos) resto = Quebrar(bytes.substr(nul));
+    }
+    std::string Texto() const { return TextoDe(nomes) + TextoDe(resto); }
+};
 
 std::string NormalizarQuebras(std::string_view t) {
     std::string r;
@@ -80,11 +107,16 @@ bool NomeReservado(std::string_view base) {
            b[3] <= '9';
 }
 
+// Whether every pair file name of the name fits the host's file name limit.
+bool CabeNoHost(std::string_view nome) {
+    return plataforma::Nome1252ParaHost(plataforma::Minusculas1252(TirarEspacos(nome))).size() <=
+           tamanhoMaximoNomeHost;
+}
+
 // A name that can become part of a file name inside the folder and nowhere else.
 bool NomeSeguro(std::string_view nome) {
-    if (nome.size() > tamanhoMaximoNome) return false;
     std::string n = TirarEspacos(nome);
-    if (n.empty() || n.find("..") != std::string::npos) return false;
+    if (n.empty() || n.find("..") != std::string::npos || !CabeNoHost(n)) return false;
     for (unsigned char c : n)
         if (c < 32 || c == 127 || std::strchr("\\/:*?\"<>|", c)) return false;
     return !NomeReservado(std::string_view(n).substr(0, n.find('.')));
@@ -121,10 +153,37 @@ bool GarantirArquivo(const std::string& dos) {
     return f.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) || plataforma::ArquivoExiste(dos);
 }
 
-std::optional<std::string> LerAberto(ArquivoExclusivo& f, const std::string& dos,
-                                     ArquivoExclusivo::Modo modo) {
-    if (!f.Abrir(dos, modo)) return std::nullopt;
-    return f.Ler(tamanhoMaximoArquivoPasta);
+// The room's lock, held from the read of users.fvx to its replacement.
+bool Travar(ArquivoExclusivo& trava, const std::string& pasta) {
+    return trava.Abrir(ArquivoNaPasta(pasta, nomeTrava), ArquivoExclusivo::Modo::CriarSeFaltar,
+                       esperaArquivo);
+}
+
+// users.fvx read under the room's lock; empty when missing.
+std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta) {
+    const std::string dos = ArquivoUsuarios(pasta);
+    if (!plataforma::ArquivoExiste(dos)) return ArquivoDeUsuarios("");
+    auto conteudo = plataforma::LerArquivoExclusivo(dos, tamanhoMaximoArquivoPasta);
+    if (!conteudo) return std::nullopt;
+    return ArquivoDeUsuarios(*conteudo);
+}
+
+// Replaced by a rename: a station killed at any instant leaves the old list or the new one.
+bool GravarUsuarios(const std::string& pasta, const ArquivoDeUsuarios& arquivo) {
+    return plataforma::GravarArquivoAtomico(ArquivoUsuarios(pasta), arquivo.Texto());
+}
+
+void Remover(Linhas& linhas, std::string_view nome) {
+    std::erase_if(linhas, [&](const std::string& l) { return plataforma::IguaisSemCaixa(l, nome); });
+}
+
+// The scrambled form of texto as it continues a text already scrambled: the
+// alphabet switches at every blank, so it starts on the alphabet that text
+// ended on, and the receiver unscrambles both as one text.
+std::string EmbaralharApos(std::string_view anterior, const std::string& texto) {
+    if (std::count(anterior.begin(), anterior.end(), ' ') % 2 == 0)
+        return EmbaralharTexto(texto, embaralhar);
+    return EmbaralharTexto(" " + texto, embaralhar).substr(1);
 }
 
 } // namespace
@@ -187,29 +246,31 @@ int PastaMensagens::ConectarUsuario(const std::string& nome, const std::string& 
     if (usuario.find("TODOS") != std::string::npos || TirarEspacos(usuario).empty()) return -2;
     if (!NomeSeguro(usuario)) {
         Erro("Este nome de usuário não pode ser usado."_ansi + "\r" +
-             "Não use \\ / : * ? \" < > | nem \"..\" no nome."_ansi);
+             (CabeNoHost(usuario) ? "Não use \\ / : * ? \" < > | nem \"..\" no nome."_ansi
+                                  : "O nome é longo demais para formar os nomes dos arquivos de mensagem."_ansi));
         return -2;
     }
-    // One hold of users.fvx from the read to the write, so a station logging
-    // on at the same moment fails at once instead of overwriting this logon.
-    ArquivoExclusivo arquivo;
-    auto conteudo = LerAberto(arquivo, ArquivoUsuarios(caminho), ArquivoExclusivo::Modo::Existente);
-    if (!conteudo) {
-        arquivo.Fechar();
+    // The room's lock from the read to the write, so a station logging on or
+    // off at the same moment waits instead of overwriting this logon.
+    ArquivoExclusivo trava;
+    std::optional<ArquivoDeUsuarios> arquivo;
+    if (Travar(trava, caminho)) arquivo = LerUsuarios(caminho);
+    if (!arquivo) {
+        trava.Fechar();
         Erro("Erro ao abrir o arquivo de usuários."_ansi);
         return -3;
     }
-    Linhas linhas = LinhasDe(*conteudo);
+    Linhas& linhas = arquivo->nomes;
     sessao_.usuarios = Seguros(linhas);
     if (linhas.size() >= capacidadeSala) {
-        arquivo.Fechar();
+        trava.Fechar();
         Erro("Esta sala já está com a capacidade esgotada."_ansi);
         return -4;
     }
     if (Contem(linhas, usuario)) return 0;
     linhas.push_back(usuario);
-    if (!arquivo.Substituir(TextoDe(linhas))) {
-        arquivo.Fechar();
+    if (!GravarUsuarios(caminho, *arquivo)) {
+        trava.Fechar();
         Erro("Erro ao atualizar o arquivo de usuários."_ansi);
         return -3;
     }
@@ -221,15 +282,16 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
                                            const std::string& usuario) {
     Ampulheta ampulheta(*this);
     if (!VerificarPasta(nome, caminho)) return false;
-    // The pair files are made while users.fvx is held and from what it holds
-    // now: a logoff deletes its pair files under the same hold, so none can be
-    // recreated here for a station that has just left. When another station
-    // holds the file the pairs are left out: they are only a convenience, the
+    // The pair files are made under the room's lock and from what users.fvx
+    // holds now: a logoff deletes its pair files under the same lock, so none
+    // can be recreated here for a station that has just left. When the lock
+    // cannot be had the pairs are left out: they are only a convenience, the
     // first deposit creates its file and a missing one means nothing waits.
-    ArquivoExclusivo arquivo;
-    auto conteudo = LerAberto(arquivo, ArquivoUsuarios(caminho), ArquivoExclusivo::Modo::Existente);
-    if (!conteudo) return true;
-    const Linhas nomes = Seguros(LinhasDe(*conteudo));
+    ArquivoExclusivo trava;
+    if (!Travar(trava, caminho)) return true;
+    auto arquivo = LerUsuarios(caminho);
+    if (!arquivo) return true;
+    const Linhas nomes = Seguros(arquivo->nomes);
     if (nomes.empty() || plataforma::IguaisSemCaixa(nomes.front(), usuario) ||
         !Contem(nomes, usuario))
         return true;
@@ -238,13 +300,26 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
             const std::string par = NomeDoPar(a, b);
             if (plataforma::IguaisSemCaixa(TirarEspacos(a), TirarEspacos(b))) continue;
             if (!GarantirArquivo(ArquivoNaPasta(caminho, par + ".msg"))) {
-                arquivo.Fechar();
+                // A logon that fails takes its name back out, or every later
+                // logon under it would answer that it is already connected.
+                Remover(arquivo->nomes, usuario);
+                if (GravarUsuarios(caminho, *arquivo)) ApagarPares(caminho, nomes, usuario);
+                trava.Fechar();
                 Erro("Erro ao criar o arquivo " + par + ".msg");
                 return false;
             }
         }
     }
     return true;
+}
+
+void PastaMensagens::ApagarPares(const std::string& pasta, const Linhas& nomes,
+                                 const std::string& usuario) {
+    for (const auto& r : nomes) {
+        if (plataforma::IguaisSemCaixa(TirarEspacos(r), TirarEspacos(usuario))) continue;
+        for (const auto& par : {ArquivoPar(pasta, r, usuario), ArquivoPar(pasta, usuario, r)})
+            if (par) plataforma::ApagarArquivo(*par);
+    }
 }
 
 Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
@@ -254,39 +329,59 @@ Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
     if (!Contem(sessao_.usuarios, usuario)) return Desconexao::Concluida;
 
     const std::string& pasta = sessao_.caminhoPasta;
-    ArquivoExclusivo arquivo;
-    auto conteudo = LerAberto(arquivo, ArquivoUsuarios(pasta), ArquivoExclusivo::Modo::CriarSeFaltar);
-    Linhas linhas;
+    ArquivoExclusivo trava;
+    std::optional<ArquivoDeUsuarios> arquivo;
+    if (Travar(trava, pasta)) arquivo = LerUsuarios(pasta);
     bool gravado = false;
-    if (conteudo) {
-        linhas = LinhasDe(*conteudo);
+    if (arquivo) {
         // The file had vanished: rebuild it from the last list read.
-        if (atualizacao == -1 && linhas.empty()) linhas = sessao_.usuarios;
-        std::erase_if(linhas, [&](const std::string& l) { return plataforma::IguaisSemCaixa(l, usuario); });
-        gravado = arquivo.Substituir(TextoDe(linhas));
+        if (atualizacao == -1 && arquivo->nomes.empty()) arquivo->nomes = sessao_.usuarios;
+        Remover(arquivo->nomes, usuario);
+        gravado = GravarUsuarios(pasta, *arquivo);
     }
     if (!gravado) {
-        arquivo.Fechar();
+        trava.Fechar();
         Erro("Erro ao atualizar o arquivo de usuários."_ansi);
         return Desconexao::Falhou;
     }
-    sessao_.usuarios = Seguros(linhas);
-    // Still under the hold of users.fvx, for the reason given in CriarArquivosMensagem.
-    for (const auto& r : sessao_.usuarios) {
-        for (const auto& par : {ArquivoPar(pasta, r, usuario), ArquivoPar(pasta, usuario, r)})
-            if (par) plataforma::ApagarArquivo(*par);
-    }
+    sessao_.usuarios = Seguros(arquivo->nomes);
+    // Still under the room's lock, for the reason given in CriarArquivosMensagem.
+    ApagarPares(pasta, sessao_.usuarios, usuario);
     return Desconexao::Concluida;
 }
 
+// The poll's side: no busy cursor (nothing the user waits for) and no lock
+// (users.fvx is only ever replaced whole). The folder is resolved once and
+// again only when users.fvx is not found, so an idle tick costs one read of
+// users.fvx and one lookup per other user.
+bool PastaMensagens::ResolverPasta(bool deNovo) {
+    if (deNovo || pastaResolvida_ != sessao_.caminhoPasta) {
+        pastaResolvida_.clear();
+        if (!resolvida_.Resolver(sessao_.caminhoPasta)) return false;
+        pastaResolvida_ = sessao_.caminhoPasta;
+    }
+    return true;
+}
+
 int PastaMensagens::AtualizarUsuarios() {
-    Ampulheta ampulheta(*this);
-    const std::string arquivo = ArquivoUsuarios(sessao_.caminhoPasta);
-    if (!plataforma::ArquivoExiste(arquivo)) return -1;
+    std::string conteudo;
+    auto estado = ResolverPasta(false)
+                      ? resolvida_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo)
+                      : plataforma::PastaResolvida::Estado::Ausente;
+    if (estado == plataforma::PastaResolvida::Estado::Ausente && ResolverPasta(true))
+        estado = resolvida_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+    if (estado == plataforma::PastaResolvida::Estado::Ausente) {
+        // Not as this program names it: a USERS.FVX another system wrote.
+        const std::string arquivo = ArquivoUsuarios(sessao_.caminhoPasta);
+        if (!plataforma::ArquivoExiste(arquivo)) return -1;
+        auto lido = plataforma::LerArquivoExclusivo(arquivo, tamanhoMaximoArquivoPasta);
+        estado = lido ? plataforma::PastaResolvida::Estado::Lido
+                      : plataforma::PastaResolvida::Estado::Falhou;
+        if (lido) conteudo = std::move(*lido);
+    }
     sessao_.avisos.clear();
-    auto conteudo = plataforma::LerArquivoExclusivo(arquivo, tamanhoMaximoArquivoPasta);
-    if (!conteudo) return atualizacaoAbandonada;
-    Linhas novos = Seguros(LinhasDe(*conteudo));
+    if (estado != plataforma::PastaResolvida::Estado::Lido) return atualizacaoAbandonada;
+    Linhas novos = Seguros(ArquivoDeUsuarios(conteudo).nomes);
     for (const auto& nome : sessao_.usuarios)
         if (!Contem(novos, nome)) sessao_.avisos.push_back("<<< " + nome + " >>> saiu da sala...");
     for (const auto& nome : novos)
@@ -317,21 +412,37 @@ bool PastaMensagens::ReconectarUsuario() {
 bool PastaMensagens::GravarMensagem(const std::string& destinatario, const std::string& texto) {
     Ampulheta ampulheta(*this);
     auto arquivo = ArquivoPar(sessao_.caminhoPasta, destinatario, sessao_.usuario);
-    if (!arquivo) return false;
-    const std::string conteudo = EmbaralharTexto(texto, embaralhar) + "\r\n";
-    // No receiver would read it.
-    if (conteudo.size() > tamanhoMaximoArquivoPasta) return false;
-    return plataforma::GravarArquivoExclusivo(*arquivo, conteudo);
+    if (!arquivo || texto.size() + 2 > tamanhoMaximoArquivoPasta) return false;
+    // The receiver collects and empties under the same lock, so a message
+    // still waiting is continued, never replaced.
+    ArquivoExclusivo f;
+    if (!f.Abrir(*arquivo, ArquivoExclusivo::Modo::CriarSeFaltar, esperaArquivo)) return false;
+    auto esperando = f.Ler(tamanhoMaximoArquivoPasta);
+    if (!esperando) return false;
+    const std::string novo = EmbaralharApos(*esperando, texto + "\r\n");
+    // Past the limit no receiver would read it; the waiting text stays whole.
+    if (esperando->size() + novo.size() > tamanhoMaximoArquivoPasta) return false;
+    return f.Acrescentar(novo);
 }
 
 Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
-    Ampulheta ampulheta(*this);
     Coleta coleta;
+    // Nobody writes to oneself: that pair never exists.
+    if (plataforma::IguaisSemCaixa(TirarEspacos(remetente), TirarEspacos(sessao_.usuario)))
+        return coleta;
+    if (!NomeSeguro(remetente) || !NomeSeguro(sessao_.usuario) || !ResolverPasta(false) ||
+        resolvida_.Tamanho(NomeDoPar(sessao_.usuario, remetente) + ".msg") <= 0)
+        return coleta;
+    Ampulheta ampulheta(*this);
     auto arquivo = ArquivoPar(sessao_.caminhoPasta, sessao_.usuario, remetente);
-    if (!arquivo || TamanhoArquivo(*arquivo) <= 0) return coleta;
     // Read and empty through one hold, so a deposit cannot fall in between and vanish.
     ArquivoExclusivo f;
-    auto conteudo = LerAberto(f, *arquivo, ArquivoExclusivo::Modo::Existente);
+    if (!f.Abrir(*arquivo, ArquivoExclusivo::Modo::Existente, esperaColeta)) {
+        // Its sender is writing it now: the next tick collects it.
+        if (!f.Ocupado()) coleta.estado = Coleta::Estado::FalhaLeitura;
+        return coleta;
+    }
+    auto conteudo = f.Ler(tamanhoMaximoArquivoPasta);
     if (!conteudo) {
         coleta.estado = Coleta::Estado::FalhaLeitura;
         return coleta;

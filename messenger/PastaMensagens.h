@@ -1,8 +1,12 @@
 // The message folder store: the users file users.fvx and the pair files
 // receiver_sender.msg of a message folder, and every operation the messenger
-// performs on them. Stations on other machines share the same files; each
-// whole-file read or write holds the file exclusively for that one operation,
-// and a file another station holds makes the operation fail at once.
+// performs on them. Stations on other machines share the same files.
+// users.fvx is only ever replaced whole, by a rename, and only under the
+// room's lock file users.lck, so a crash leaves the old list or the new one
+// and concurrent logons never lose a name; the poll reads it without a lock.
+// A pair file is held exclusively for each deposit and each collection; a
+// deposit continues a message still waiting instead of replacing it, and one
+// that finds the file held waits a moment before it fails.
 //
 // Callers guarantee: the folder list, the last session and the auto-create
 // setting of the Sessao are loaded before ReconectarUsuario or a logon runs.
@@ -12,6 +16,7 @@
 // nothing outside the message folder is ever touched.
 #pragma once
 
+#include "Arquivos.h"
 #include "Interacao.h"
 #include "Sessao.h"
 
@@ -19,6 +24,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Size in bytes from a directory lookup (no handle left open); -1 when missing.
 int64_t TamanhoArquivo(std::string_view nomeArquivo);
@@ -73,8 +79,14 @@ private:
     class Ampulheta;
     int Perguntar(const std::string& titulo, const std::string& texto, int tipo);
     void Erro(const std::string& texto);
+    bool ResolverPasta(bool deNovo);
+    // The pair files between usuario and every other name, both ways.
+    void ApagarPares(const std::string& pasta, const std::vector<std::string>& nomes,
+                     const std::string& usuario);
 
     Sessao& sessao_;
     Interacao& ui_;
     int ocupado_ = 0; // nesting of operations holding the busy cursor
+    plataforma::PastaResolvida resolvida_; // the current folder, for the poll
+    std::string pastaResolvida_;           // the DOS path resolvida_ was made from
 };

@@ -293,6 +293,10 @@ void TfrmFileSel::Iniciar(const std::string& titulo, uint8_t modo, uint8_t visua
 
 void TfrmFileSel::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
+    // Restoring the minimised dialog shows it again: what was browsed and
+    // typed stays.
+    if (e->spontaneous() || mostrado_) return;
+    mostrado_ = true;
     RestaurarCursorNormal();
     MostrarPastaAtual();
     if (!pastaInicial_.empty() && !Entrar(pastaInicial_)) {

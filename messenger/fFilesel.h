@@ -127,6 +127,7 @@ private:
 
     std::string pasta_;
     std::string pastaInicial_, nomeInicial_;
+    bool mostrado_ = false; // FormShow has run: once per dialog
     uint8_t modo_ = modoAbrir;
     uint8_t visualizacao_ = semVisualizacao;
     bool confirmado_ = false;

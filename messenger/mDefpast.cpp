@@ -78,7 +78,8 @@ TfrmDefPastas::TfrmDefPastas(Sessao& sessao, std::string arquivoIni, QWidget* pa
         auto* b = new QPushButton(legenda, this);
         b->setObjectName(nome);
         b->setToolTip(dica);
-        b->setAutoDefault(false);
+        // Enter on a focused button presses that button; elsewhere it is "&OK".
+        b->setAutoDefault(true);
         b->setGeometry(x, 324, largura, 28);
         return b;
     };

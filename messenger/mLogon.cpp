@@ -82,7 +82,6 @@ TfrmLogon::TfrmLogon(Sessao& sessao, PastaMensagens& pasta, QWidget* pai)
     bbtOk = Botao("bbtOk", QStringLiteral("&OK"), QStyle::SP_DialogOkButton, this);
     bbtOk->setDefault(true);
     bbtCancel = Botao("bbtCancel", QStringLiteral("&Cancelar"), QStyle::SP_DialogCancelButton, this);
-    bbtCancel->setAutoDefault(false);
 
     auto* grupos = new QHBoxLayout;
     grupos->addWidget(gbxNome);

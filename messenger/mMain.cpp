@@ -20,7 +20,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -53,6 +55,10 @@ constexpr int alturaCabecalho = 25;
 constexpr int larguraLista = 157;
 constexpr int larguraMinima = 324, larguraAjustada = 323, alturaMinima = 300;
 constexpr int larguraLegendas = 395;
+// A poll lets the window process its events after a sender when it has
+// already run this long: a slow network drive keeps the window responsive,
+// while an idle tick on a fast one costs no trip through the event loop.
+constexpr int msEntreEventos = 20;
 
 const QString todos = QStringLiteral("< TODOS >");
 const QString legendaRecebe = QStringLiteral("Mensagens Recebidas ");
@@ -71,6 +77,16 @@ void Dica(QWidget* w, const QString& dica) {
 std::string SemFinal(std::string t) {
     while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.pop_back();
     return t;
+}
+
+// The deposit failure message, naming every user the message did not reach.
+std::string FalhaDeEnvio(const std::vector<std::string>& nomes) {
+    if (nomes.size() == 1)
+        return "Erro ao salvar mensagem para o usuário [ "_ansi + nomes[0] + " ].";
+    std::string lista;
+    for (std::size_t i = 0; i < nomes.size(); ++i)
+        lista += (i == 0 ? "" : i + 1 == nomes.size() ? " e " : ", ") + ("[ " + nomes[i] + " ]");
+    return "Erro ao salvar mensagem para os usuários "_ansi + lista + ".";
 }
 
 // Lines of a text area as the files hold them: CR LF.
@@ -374,7 +390,7 @@ void TfrmMain::CriarPaineis() {
     panEnvia = Painel("panEnvia", Splitter1);
     panArqEnvio = Painel("panArqEnvio", panEnvia);
     sbtEnviarMsg = BotaoTexto("sbtEnviarMsg", QStringLiteral("&Enviar"), 172,
-                              QStringLiteral("Clique aqui para enviar sua mensagem"));
+                              QStringLiteral("Clique aqui para enviar sua mensagem (Ctrl+Enter)"));
     // Alt+E is the "&Editar" menu's too; two owners make Qt fire neither, so the
     // menu keeps it, as a Windows menu bar's mnemonic does.
     sbtEnviarMsg->setShortcut(QKeySequence());
@@ -413,7 +429,14 @@ void TfrmMain::CriarPaineis() {
     connect(sbtLimparMsgRecebidas, &QPushButton::clicked, this, &TfrmMain::sbtLimparMsgRecebidasClick);
     connect(sbtEnviarMsg, &QPushButton::clicked, this, &TfrmMain::sbtEnviarMsgClick);
     connect(sbtLimparMsgEnviadas, &QPushButton::clicked, this, &TfrmMain::sbtLimparMsgEnviadasClick);
-    connect(lbxPastas, &QListWidget::currentRowChanged, this, &TfrmMain::lbxPastasClick);
+    // After the click has run its course: a handler that answers No and puts
+    // the selection back while the press is still being handled would see the
+    // press select the clicked row again.
+    trocaPasta_ = new QTimer(this);
+    trocaPasta_->setSingleShot(true);
+    trocaPasta_->setInterval(0);
+    connect(trocaPasta_, &QTimer::timeout, this, &TfrmMain::lbxPastasClick);
+    connect(lbxPastas, &QListWidget::currentRowChanged, trocaPasta_, qOverload<>(&QTimer::start));
     connect(lbxUsuarios, &QListWidget::currentRowChanged, this, &TfrmMain::lbxUsuariosClick);
 }
 
@@ -606,19 +629,16 @@ void TfrmMain::sbtEnviarMsgClick() {
     }
     ui_.CursorOcupado();
     const std::string registro = SemFinal(texto);
-    auto falhou = [this](const std::string& r) {
-        Erro("Erro ao salvar mensagem para o usuário [ "_ansi + TirarEspacos(r) + " ].");
-    };
     bool guardarTexto = false;
     if (lbxUsuarios->currentRow() <= 0) {
         Adicionar(memMsgEnv, "[ TODOS ] <- " + registro);
+        // One user that cannot be reached does not keep the message from the others.
+        std::vector<std::string> falhas;
         for (const auto& r : std::vector<std::string>(sessao_.usuarios)) {
             if (plataforma::Maiusculas1252(r) == sessao_.usuario) continue;
-            if (!pasta_.GravarMensagem(r, texto)) {
-                falhou(r);
-                break;
-            }
+            if (!pasta_.GravarMensagem(r, texto)) falhas.push_back(TirarEspacos(r));
         }
+        if (!falhas.empty()) Erro(FalhaDeEnvio(falhas));
     } else {
         const std::string escolhido = Para1252(lbxUsuarios->currentItem()->text());
         std::string r = escolhido;
@@ -627,7 +647,7 @@ void TfrmMain::sbtEnviarMsgClick() {
         if (pasta_.GravarMensagem(r, texto)) {
             Adicionar(memMsgEnv, "[ " + TirarEspacos(r) + " ] <- " + registro);
         } else {
-            falhou(r);
+            Erro(FalhaDeEnvio({TirarEspacos(r)}));
             // It reached nobody and stands nowhere else: it stays for another try.
             guardarTexto = true;
         }
@@ -674,6 +694,8 @@ void TfrmMain::Timer1Timer() {
             memMsgEnv_Tmp->setFocus();
         ui_.CursorNormal();
     }
+    QElapsedTimer desdeEventos;
+    desdeEventos.start();
     for (const auto& remetente : std::vector<std::string>(sessao_.usuarios)) {
         const Coleta c = pasta_.LerMensagem(remetente);
         const std::string nome = TirarEspacos(remetente);
@@ -692,7 +714,9 @@ void TfrmMain::Timer1Timer() {
             Erro("Erro ao limpar mensagem do usuário [ "_ansi + nome + " ].");
             return;
         }
+        if (c.estado == Coleta::Estado::Nada && desdeEventos.elapsed() < msEntreEventos) continue;
         ui_.ProcessarEventos();
+        desdeEventos.restart();
         // The user may have disconnected or switched folders meanwhile.
         if (sessao != sessaoNumero_ || !sessao_.conectado) return;
     }
@@ -834,6 +858,14 @@ bool TfrmMain::eventFilter(QObject* alvo, QEvent* e) {
             DestacarBotao(static_cast<QPushButton*>(sob));
         else
             FormMouseMove();
+    } else if (e->type() == QEvent::KeyPress && alvo == memMsgEnv_Tmp) {
+        // Ctrl+Enter sends, as in every messenger; Alt+E belongs to the Editar menu.
+        const auto* tecla = static_cast<QKeyEvent*>(e);
+        if ((tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter) &&
+            (tecla->modifiers() & Qt::ControlModifier)) {
+            if (sbtEnviarMsg->isEnabled()) sbtEnviarMsg->click();
+            return true;
+        }
     } else if (e->type() == QEvent::FocusIn) {
         for (QPlainTextEdit* m : {memMsgRec, memMsgEnv, memMsgEnv_Tmp})
             if (alvo == m) AtivarJanelaAtual(m);

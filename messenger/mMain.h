@@ -162,4 +162,5 @@ private:
     QPlainTextEdit* memMsgEnv;
     QPlainTextEdit* memMsgEnv_Tmp;
     QTimer* Timer1;
+    QTimer* trocaPasta_; // runs lbxPastasClick once the click that moved the row is over
 };

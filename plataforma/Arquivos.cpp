@@ -71,17 +71,18 @@ Leitura LerArquivoHost(const std::string& host, std::size_t limite, std::string&
 
 bool CoincideCuringa(std::string_view p, std::string_view n) {
     // Iterative '*' matching with one backtrack point: linear enough for names.
+    // A star of the pattern is always a wildcard, even against a '*' of the name.
     std::size_t i = 0, j = 0, estrela = std::string_view::npos, volta = 0;
     auto igual = [](char a, char b) {
         return IguaisSemCaixa(std::string_view(&a, 1), std::string_view(&b, 1));
     };
     while (j < n.size()) {
-        if (i < p.size() && (p[i] == '?' || igual(p[i], n[j]))) {
-            ++i;
-            ++j;
-        } else if (i < p.size() && p[i] == '*') {
+        if (i < p.size() && p[i] == '*') {
             estrela = i++;
             volta = j;
+        } else if (i < p.size() && (p[i] == '?' || igual(p[i], n[j]))) {
+            ++i;
+            ++j;
         } else if (estrela != std::string_view::npos) {
             i = estrela + 1;
             j = ++volta;
@@ -332,27 +333,60 @@ void ArquivoExclusivo::Fechar() {
     fd_ = -1;
 }
 
-bool ArquivoExclusivo::Abrir(std::string_view dos, Modo modo) {
-    Fechar();
-    auto host = CaminhoHost(dos);
-    if (!host) return false;
+namespace {
+
+// One name only: a hard link would let a file outside the folder be written
+// or emptied through the folder.
+bool RegularDeUmNome(const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_nlink <= 1;
+}
+
+// Short pauses of varying length, so two stations waiting on each other do
+// not keep meeting at the same instant.
+void PausaCurta(int tentativa) {
+    static std::minstd_rand sorteio{std::random_device{}()};
+    const int base = std::min(2 + tentativa, 20);
+    usleep(static_cast<useconds_t>((base + static_cast<int>(sorteio() % 5)) * 1000));
+}
+
+} // namespace
+
+bool ArquivoExclusivo::TentarAbrir(const std::string& host, Modo modo) {
     int criar = modo == Modo::CriarSeFaltar ? O_CREAT : 0;
     // Read and write, as NFS lends flock only to a descriptor open for writing;
     // a read-only file is still read.
-    int fd = AbrirHost(*host, O_RDWR | criar);
+    int fd = AbrirHost(host, O_RDWR | criar);
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
-        fd = AbrirHost(*host, O_RDONLY);
+        fd = AbrirHost(host, O_RDONLY);
     if (fd < 0) return false;
     struct stat st;
     int flags = fcntl(fd, F_GETFL);
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
-              fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    bool ok = fstat(fd, &st) == 0 && RegularDeUmNome(st) && flags >= 0 &&
+              fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    if (ok && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ocupado_ = errno == EWOULDBLOCK;
+        ok = false;
+    }
     if (!ok) {
         close(fd);
         return false;
     }
     fd_ = fd;
     return true;
+}
+
+bool ArquivoExclusivo::Abrir(std::string_view dos, Modo modo, std::chrono::milliseconds espera) {
+    Fechar();
+    ocupado_ = false;
+    auto host = CaminhoHost(dos);
+    if (!host) return false;
+    const auto limite = std::chrono::steady_clock::now() + espera;
+    for (int tentativa = 0;; ++tentativa) {
+        ocupado_ = false;
+        if (TentarAbrir(*host, modo)) return true;
+        if (!ocupado_ || std::chrono::steady_clock::now() >= limite) return false;
+        PausaCurta(tentativa);
+    }
 }
 
 std::optional<std::string> ArquivoExclusivo::Ler(std::size_t limite) {
@@ -366,6 +400,15 @@ bool ArquivoExclusivo::Substituir(std::string_view bytes) {
            interno::GravarTudo(fd_, bytes);
 }
 
+bool ArquivoExclusivo::Acrescentar(std::string_view bytes) {
+    if (fd_ < 0) return false;
+    const off_t fim = lseek(fd_, 0, SEEK_END);
+    if (fim < 0) return false;
+    if (interno::GravarTudo(fd_, bytes)) return true;
+    if (ftruncate(fd_, fim) != 0) { /* nothing more can be done */ }
+    return false;
+}
+
 std::optional<std::string> LerArquivoExclusivo(std::string_view dos, std::size_t limite) {
     ArquivoExclusivo a;
     if (!a.Abrir(dos, ArquivoExclusivo::Modo::Existente)) return std::nullopt;
@@ -376,6 +419,78 @@ bool GravarArquivoExclusivo(std::string_view dos, std::string_view bytes) {
     ArquivoExclusivo a;
     return a.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) && a.Substituir(bytes);
 }
+
+// ---- GravarArquivoAtomico
+
+namespace {
+
+constexpr std::size_t tamanhoSufixo = 6;
+
+// ".name.tmp" + 6 hex digits, beside the target.
+std::string PrefixoTemporario(const std::string& nome) {
+    return "." + nome.substr(0, 200) + ".tmp";
+}
+
+bool MesmoArquivo(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Deletes the temporary files of this target whose writer is gone: a live
+// writer holds the lock on its own until its rename. Only a file still under
+// its name is deleted, and only while the lock is held here, so a writer that
+// has just created its file and not yet locked it sees the file go and starts
+// over (see CriarTemporario).
+void LimparTemporarios(const std::string& pasta, const std::string& nome) {
+    const std::string prefixo = PrefixoTemporario(nome);
+    DIR* d = opendir(pasta.c_str());
+    if (!d) return;
+    std::vector<std::string> restos;
+    while (const dirent* e = readdir(d)) {
+        std::string_view n = e->d_name;
+        if (n.size() == prefixo.size() + tamanhoSufixo && n.starts_with(prefixo) &&
+            n.find_first_not_of("0123456789abcdef", prefixo.size()) == std::string_view::npos)
+            restos.emplace_back(n);
+    }
+    closedir(d);
+    for (const auto& resto : restos) {
+        const std::string caminho = pasta + (pasta == "/" ? "" : "/") + resto;
+        int fd = AbrirHost(caminho, O_WRONLY);
+        if (fd < 0) continue;
+        struct stat st, agora;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            lstat(caminho.c_str(), &agora) == 0 && MesmoArquivo(st, agora))
+            unlink(caminho.c_str());
+        close(fd);
+    }
+}
+
+// Creates and locks a temporary file of our own beside the target. O_EXCL with
+// a name of our own (not mkstemp) lets the umask shape the mode of a new file,
+// as for any other file the program creates. -1 on failure.
+int CriarTemporario(const std::string& pasta, const std::string& nome, std::string& temp) {
+    static std::mt19937_64 aleatorio{std::random_device{}()};
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        char sufixo[17];
+        std::snprintf(sufixo, sizeof sufixo, "%016llx",
+                      static_cast<unsigned long long>(aleatorio()));
+        temp = pasta + (pasta == "/" ? "" : "/") + PrefixoTemporario(nome) +
+               std::string(sufixo, tamanhoSufixo);
+        int fd = AbrirHost(temp, O_WRONLY | O_CREAT | O_EXCL);
+        if (fd < 0) {
+            if (errno != EEXIST) return -1;
+            continue;
+        }
+        // Another writer's clean-up may have taken it between the create and the lock.
+        struct stat st, agora;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &st) == 0 &&
+            lstat(temp.c_str(), &agora) == 0 && MesmoArquivo(st, agora))
+            return fd;
+        close(fd);
+    }
+    return -1;
+}
+
+} // namespace
 
 bool GravarArquivoAtomico(std::string_view dos, std::string_view bytes) {
     auto host = CaminhoHost(dos);
@@ -390,31 +505,19 @@ bool interno::GravarAtomicoHost(const std::string& host, std::string_view bytes)
     std::string pasta = barra == 0 ? "/" : host.substr(0, barra);
     std::string nome = host.substr(barra + 1);
 
-    // O_EXCL with a name of our own (not mkstemp) lets the umask shape the mode
-    // of a new file, as for any other file the program creates.
-    static std::mt19937_64 aleatorio{std::random_device{}()};
+    LimparTemporarios(pasta, nome);
     std::string temp;
-    int fd = -1;
-    for (int tentativa = 0; tentativa < 100 && fd < 0; ++tentativa) {
-        char sufixo[17];
-        std::snprintf(sufixo, sizeof sufixo, "%016llx",
-                      static_cast<unsigned long long>(aleatorio()));
-        temp = pasta + (pasta == "/" ? "" : "/") + "." + nome.substr(0, 200) + ".tmp" +
-               std::string(sufixo, 6);
-        fd = AbrirHost(temp, O_WRONLY | O_CREAT | O_EXCL);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
+    int fd = CriarTemporario(pasta, nome, temp);
     if (fd < 0) return false;
     bool ok = true;
     if (struct stat antigo; lstat(host.c_str(), &antigo) == 0 && S_ISREG(antigo.st_mode))
         ok = fchmod(fd, antigo.st_mode & 07777) == 0;
     ok = ok && interno::GravarTudo(fd, bytes) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
+    // Renamed while still locked, so no clean-up can take it first.
     ok = ok && rename(temp.c_str(), host.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
+    if (!ok) unlink(temp.c_str());
+    ok = close(fd) == 0 && ok;
+    if (!ok) return false;
     // The rename itself reaches the disk with the folder.
     int dfd = open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -427,10 +530,41 @@ bool interno::GravarAtomicoHost(const std::string& host, std::string_view bytes)
 bool CriarArquivoVazio(std::string_view dos) {
     auto host = CaminhoHost(dos);
     if (!host) return false;
-    int fd = AbrirHost(*host, O_WRONLY | O_CREAT | O_TRUNC);
+    int fd = AbrirHost(*host, O_WRONLY | O_CREAT);
     if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && RegularDeUmNome(st) && ftruncate(fd, 0) == 0;
     close(fd);
+    return ok;
+}
+
+// ---- PastaResolvida
+
+bool PastaResolvida::Resolver(std::string_view pastaDos) {
+    auto host = CaminhoHost(pastaDos);
+    if (!host) return false;
+    host_ = std::move(*host);
     return true;
+}
+
+std::string PastaResolvida::Host(std::string_view nome) const {
+    return host_ + (host_.ends_with('/') ? "" : "/") + Nome1252ParaHost(nome);
+}
+
+int64_t PastaResolvida::Tamanho(std::string_view nome) const {
+    struct stat st;
+    if (host_.empty() || lstat(Host(nome).c_str(), &st) != 0) return -1;
+    return TamanhoDe(st);
+}
+
+PastaResolvida::Estado PastaResolvida::Ler(std::string_view nome, std::size_t limite,
+                                           std::string& conteudo) const {
+    if (host_.empty()) return Estado::Falhou;
+    int fd = AbrirHost(Host(nome), O_RDONLY);
+    if (fd < 0) return errno == ENOENT ? Estado::Ausente : Estado::Falhou;
+    bool ok = interno::LerAteLimite(fd, limite, conteudo);
+    close(fd);
+    return ok ? Estado::Lido : Estado::Falhou;
 }
 
 } // namespace plataforma

@@ -3,6 +3,7 @@
 // never throws; a path that no drive maps simply fails.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -69,9 +70,11 @@ private:
 };
 
 // A file opened "with no sharing allowed": an exclusive non-blocking flock, so a
-// second opener (this process or another station) fails at once. Held for one
-// operation only: open, work, destroy. Only regular files open: a symbolic
-// link or a FIFO planted in a shared folder is refused.
+// second opener (this process or another station) fails at once, or after
+// `espera` when it is given and the file stays held. Held for one operation
+// only: open, work, destroy. Only a regular file with one name opens: a
+// symbolic link, a FIFO or a hard link planted in a shared folder is refused,
+// so nothing outside the folder is written through it.
 class ArquivoExclusivo {
 public:
     enum class Modo { Existente, CriarSeFaltar };
@@ -80,16 +83,22 @@ public:
     ArquivoExclusivo(const ArquivoExclusivo&) = delete;
     ArquivoExclusivo& operator=(const ArquivoExclusivo&) = delete;
 
-    bool Abrir(std::string_view dos, Modo modo);
+    bool Abrir(std::string_view dos, Modo modo, std::chrono::milliseconds espera = {});
     bool Aberto() const { return fd_ >= 0; }
+    // The last Abrir failed only because another opener held the file.
+    bool Ocupado() const { return ocupado_; }
     // The whole content; nullopt on a read error or when larger than limite.
     std::optional<std::string> Ler(std::size_t limite);
     // Truncates, then writes everything through the same handle.
     bool Substituir(std::string_view bytes);
+    // Adds at the end; on failure the file is cut back to what it held.
+    bool Acrescentar(std::string_view bytes);
     void Fechar();
 
 private:
+    bool TentarAbrir(const std::string& host, Modo modo);
     int fd_ = -1;
+    bool ocupado_ = false;
 };
 
 // One-shot helpers over ArquivoExclusivo.
@@ -98,8 +107,28 @@ bool GravarArquivoExclusivo(std::string_view dos, std::string_view bytes); // cr
 // Writes beside the target and renames over it, so readers see the old or the
 // new file whole and a failure leaves the old one untouched. The old file's
 // mode is kept; a read-only target is refused; a link is replaced, not followed.
+// The temporary file is locked while it lives; one left by a writer that was
+// killed (its lock gone with it) is deleted by the next write of the target.
 bool GravarArquivoAtomico(std::string_view dos, std::string_view bytes);
 bool CriarArquivoVazio(std::string_view dos); // no lock; an existing file is truncated;
-                                              // never through a symbolic link
+                                              // never through a symbolic or hard link
+
+// A folder resolved once for many lookups of names that stand in it exactly as
+// given (files this program created): each lookup is one system call and a
+// missing name costs no more than a present one. For a poll.
+class PastaResolvida {
+public:
+    bool Resolver(std::string_view pastaDos);
+    // Size from a directory lookup (a link is not followed); -1 when missing.
+    int64_t Tamanho(std::string_view nome) const;
+    // The whole file, without a lock: for files only ever replaced by rename.
+    // Falhou on a read error or when larger than limite.
+    enum class Estado { Lido, Ausente, Falhou };
+    Estado Ler(std::string_view nome, std::size_t limite, std::string& conteudo) const;
+
+private:
+    std::string Host(std::string_view nome) const;
+    std::string host_;
+};
 
 } // namespace plataforma

@@ -1,15 +1,12 @@
-// The messenger's poll on a local disk.
+// Delivery time between two stations on a local disk.
 //
-//   bench_falv tick [N]            N idle ticks in a room of 20 users (default 20000):
-//                                  microseconds per tick. bench_falv.sh runs this
-//                                  under strace to count system calls per tick.
 //   bench_falv latencia [ms] [N]   N messages (default 50) from one station to
 //                                  another process polling every ms milliseconds
 //                                  (default 1000, as the program): median and worst
 //                                  delivery time.
 //
-// An idle tick is what Timer1Timer does when nothing happened: AtualizarUsuarios,
-// then LerMensagem for every user of the room, each finding nothing.
+// The receiver collects as Timer1Timer does (AtualizarUsuarios, then LerMensagem
+// for every user); the cost of the window's own tick is bench_poll's.
 #include "PastaMensagens.h"
 #include "Unidades.h"
 
@@ -111,27 +108,6 @@ int64_t Agora() {
         .count();
 }
 
-int Tiques(long n) {
-    Sala sala;
-    Estacao estacao(Nome(1));
-    std::vector<double> lotes;
-    constexpr long porLote = 100;
-    for (long feitos = 0; feitos < n;) {
-        const long lote = std::min(porLote, n - feitos);
-        const auto t0 = Relogio::now();
-        for (long i = 0; i < lote; ++i)
-            if (!estacao.Tique().empty()) std::abort();
-        lotes.push_back(std::chrono::duration<double, std::micro>(Relogio::now() - t0).count() /
-                        static_cast<double>(lote));
-        feitos += lote;
-    }
-    if (lotes.empty()) return 0;
-    std::sort(lotes.begin(), lotes.end());
-    std::printf("idle tick, %d users, %ld ticks: median %.1f us, best %.1f us, worst batch %.1f us\n",
-                usuariosNaSala, n, lotes[lotes.size() / 2], lotes.front(), lotes.back());
-    return 0;
-}
-
 // The receiver runs in a child process polling like Timer1 (a fixed period,
 // whatever a tick costs); each message carries its send time.
 int Latencia(int periodoMs, int n) {
@@ -181,14 +157,13 @@ int Latencia(int periodoMs, int n) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string modo = argc > 1 ? argv[1] : "tick";
-    if (modo == "tick") return Tiques(argc > 2 ? std::atol(argv[2]) : 20000);
+    const std::string modo = argc > 1 ? argv[1] : "latencia";
     if (modo == "latencia") {
         const int periodo = argc > 2 ? std::atoi(argv[2]) : 1000;
         const int n = argc > 3 ? std::atoi(argv[3]) : 50;
         if (periodo < 1 || n < 1) return 2;
         return Latencia(periodo, n);
     }
-    std::fprintf(stderr, "uso: bench_falv tick [N] | latencia [ms] [N]\n");
+    std::fprintf(stderr, "uso: bench_falv latencia [ms] [N]\n");
     return 2;
 }

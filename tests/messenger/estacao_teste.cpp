@@ -4,6 +4,12 @@
 //   estacao_teste <host folder> enviar <DE> <PARA> <texto>
 //   estacao_teste <host folder> sair <NOME>
 //   estacao_teste <host folder> estresse <NOME> <milissegundos> <terminar: on|off>
+//   estacao_teste <host folder> ciclo <NOME>      logon and logoff until killed
+//   estacao_teste <host folder> conversa <NOME> <mensagens> <us entre envios> <ms entre polls>
+//                 <OUTROS...>   logs on, sends numbered messages to the others in
+//                 turn while polling, then polls until every other station's
+//                 messages to it are in; writes what it received, one message a
+//                 line, to <host folder>/recebidas-<NOME>.txt
 // The host folder is drive C:; the message folder is c:\sala\. Prints one
 // line "estado=... logons=... recusas=... mensagens=..." and exits 0, or
 // exits 1 on anything a correct store cannot produce.
@@ -11,12 +17,16 @@
 #include "PastaMensagens.h"
 #include "Unidades.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -63,6 +73,75 @@ void Pausa(std::mt19937& sorteio) {
     std::this_thread::sleep_for(std::chrono::microseconds(sorteio() % 3000));
 }
 
+using Relogio = std::chrono::steady_clock;
+
+// The soak: see the usage above. Each message is "<NOME> <k>" for the k-th
+// message this station sends; a receiver's file holds its collected lines.
+int Conversa(Estacao& e, const std::string& pastaHost, int mensagens, int usEnvios, int msPoll,
+             const std::vector<std::string>& outros) {
+    while (!e.Entrar()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::vector<std::string> recebidas;
+    std::map<std::string, int> esperadas; // from each other station
+    const int n = static_cast<int>(outros.size());
+    for (int i = 0; i < n; ++i) esperadas[outros[i]] = 0;
+    // Station j sends its k-th message to its own others[k % n]; counted from its side.
+    for (const auto& de : outros) {
+        std::vector<std::string> delas;
+        for (const auto& o : outros)
+            if (o != de) delas.push_back(o);
+        delas.push_back(e.sessao.usuario);
+        std::sort(delas.begin(), delas.end());
+        for (int k = 0; k < mensagens; ++k)
+            if (delas[static_cast<std::size_t>(k % n)] == e.sessao.usuario) ++esperadas[de];
+    }
+    std::vector<std::string> meus(outros);
+    std::sort(meus.begin(), meus.end());
+    auto coletar = [&] {
+        e.pasta.AtualizarUsuarios();
+        for (const auto& de : outros) {
+            Coleta c = e.pasta.LerMensagem(de);
+            if (c.estado == Coleta::Estado::FalhaLeitura || c.estado == Coleta::Estado::FalhaLimpeza) {
+                std::fprintf(stderr, "%s: coleta de %s falhou\n", e.sessao.usuario.c_str(), de.c_str());
+                std::exit(1);
+            }
+            if (c.estado != Coleta::Estado::Recebida) continue;
+            std::size_t i = 0;
+            while (i < c.mensagem.size()) {
+                std::size_t fim = c.mensagem.find("\r\n", i);
+                if (fim == std::string::npos) fim = c.mensagem.size();
+                recebidas.push_back(c.mensagem.substr(i, fim - i));
+                i = fim + 2;
+            }
+        }
+    };
+    auto proximoPoll = Relogio::now();
+    int falhas = 0;
+    for (int k = 0; k < mensagens; ++k) {
+        const std::string para = meus[static_cast<std::size_t>(k % n)];
+        if (!e.pasta.GravarMensagem(para, e.sessao.usuario + " " + std::to_string(k))) ++falhas;
+        std::this_thread::sleep_for(std::chrono::microseconds(usEnvios));
+        if (Relogio::now() >= proximoPoll) {
+            coletar();
+            proximoPoll = Relogio::now() + std::chrono::milliseconds(msPoll);
+        }
+    }
+    auto total = [&] {
+        std::size_t t = 0;
+        for (const auto& [de, q] : esperadas) t += static_cast<std::size_t>(q);
+        return t;
+    };
+    const auto limite = Relogio::now() + std::chrono::seconds(30);
+    while (recebidas.size() < total() && Relogio::now() < limite) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(msPoll));
+        coletar();
+    }
+    std::ofstream saida(pastaHost + "/recebidas-" + e.sessao.usuario + ".txt", std::ios::binary);
+    for (const auto& r : recebidas) saida << r << "\n";
+    std::printf("enviadas=%d falhas=%d recebidas=%zu esperadas=%zu\n", mensagens, falhas,
+                recebidas.size(), total());
+    return falhas == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,6 +159,16 @@ int main(int argc, char** argv) {
         if (!e.Sair()) return 1;
     } else if (comando == "enviar" && argc == 6) {
         if (!e.pasta.GravarMensagem(argv[4], argv[5])) return 1;
+    } else if (comando == "ciclo") {
+        // A name a killed run left behind is taken out by the logoff.
+        for (;;) {
+            if (e.pasta.ConectarUsuario("SALA", "c:\\sala\\", e.sessao.usuario) == 1)
+                e.pasta.CriarArquivosMensagem("SALA", "c:\\sala\\", e.sessao.usuario);
+            e.pasta.DesconectarUsuario(e.sessao.usuario);
+        }
+    } else if (comando == "conversa" && argc >= 8) {
+        return Conversa(e, argv[1], std::stoi(argv[4]), std::stoi(argv[5]), std::stoi(argv[6]),
+                        std::vector<std::string>(argv + 7, argv + argc));
     } else if (comando == "estresse" && argc == 6) {
         std::mt19937 sorteio(static_cast<unsigned>(getpid()));
         const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::stoi(argv[4]));

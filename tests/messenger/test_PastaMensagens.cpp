@@ -175,10 +175,20 @@ TEST_F(PastaMensagensTeste, DepositoEColeta) {
     EXPECT_EQ(TamanhoArquivo(kPasta + "ana_jose.msg"), 0);
     EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
 
-    // Two deposits before a collection: the second replaces the first.
-    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "primeira"));
-    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "Ação\r\nsegunda"_ansi));
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "Ação\r\nsegunda\r\n"_ansi);
+    // Two deposits before a collection: both arrive, in order. The second goes
+    // on in the alphabet the first ended on (three blanks: the other one), so
+    // the file is the scrambled form of both texts as one.
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "a primeira de tres"));
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "Ação\r\nsegunda vez"_ansi));
+    EXPECT_EQ(tmp.Ler(Sala("ana_jose.msg")),
+              EmbaralharTexto("a primeira de tres\r\nAção\r\nsegunda vez\r\n"_ansi, 0));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "a primeira de tres\r\nAção\r\nsegunda vez\r\n"_ansi);
+
+    // A deposit that would pass the limit fails and the waiting text stays whole.
+    const std::string metade(tamanhoMaximoArquivoPasta / 2, 'x');
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", metade));
+    EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", metade));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, metade + "\r\n");
 
     // A missing file means nothing waits, as does our own name.
     EXPECT_EQ(ana.pasta.LerMensagem("NINGUEM").estado, Coleta::Estado::Nada);
@@ -200,26 +210,27 @@ TEST_F(PastaMensagensTeste, ArquivosPresosPorOutraEstacao) {
     ASSERT_EQ(ana.pasta.AtualizarUsuarios(), 1);
     const std::string antes = Usuarios();
     {
-        plataforma::ArquivoExclusivo preso;
-        ASSERT_TRUE(preso.Abrir(kPasta + "users.fvx", plataforma::ArquivoExclusivo::Modo::Existente));
+        // Another station changing the roster holds the room's lock: a logon
+        // waits a moment for it, then fails with its message.
+        plataforma::ArquivoExclusivo trava;
+        ASSERT_TRUE(trava.Abrir(kPasta + "users.lck", plataforma::ArquivoExclusivo::Modo::Existente));
         Estacao& beto = Nova("BETO");
         EXPECT_EQ(beto.Entrar(), -3);
         EXPECT_EQ(beto.Textos(), std::vector<std::string>{"Erro ao abrir o arquivo de usuários."_ansi});
-
-        Usuarios(antes + "NOVO\r\n"); // another station's change, unseen while held
-        EXPECT_EQ(ana.pasta.AtualizarUsuarios(), atualizacaoAbandonada);
-        EXPECT_TRUE(ana.sessao.avisos.empty());
-        EXPECT_EQ(ana.sessao.usuarios, (std::vector<std::string>{"ANA", "JOSE"}));
-        EXPECT_EQ(jose.pasta.DesconectarUsuario("JOSE"), Desconexao::Abandonada);
+        EXPECT_EQ(jose.pasta.DesconectarUsuario("JOSE"), Desconexao::Falhou);
+        EXPECT_EQ(Usuarios(), antes);
+        // The poll reads without it.
+        Usuarios(antes + "NOVO\r\n");
+        EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+        EXPECT_EQ(ana.sessao.avisos, std::vector<std::string>{"<<< NOVO >>> entrou na sala..."});
         EXPECT_TRUE(ana.ui.mensagens.empty());
-        EXPECT_TRUE(jose.ui.mensagens.empty());
     }
-    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
-    EXPECT_EQ(ana.sessao.avisos, std::vector<std::string>{"<<< NOVO >>> entrou na sala..."});
     {
+        // A pair file its sender is writing: the poll passes it over for this
+        // tick without a message; a deposit waits, then fails.
         plataforma::ArquivoExclusivo preso;
         ASSERT_TRUE(preso.Abrir(kPasta + "ana_jose.msg", plataforma::ArquivoExclusivo::Modo::Existente));
-        EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::FalhaLeitura);
+        EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
         EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", "outra"));
     }
     EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "oi\r\n"); // left untouched
@@ -242,13 +253,85 @@ TEST_F(PastaMensagensTeste, ArquivosGrandesDemaisSaoDanificados) {
 }
 
 TEST_F(PastaMensagensTeste, LeituraDoArquivoDeUsuarios) {
-    // Lone CR and LF end lines; a NUL ends the text; a last line may lack its end.
-    Usuarios("A\rB\nC\r\n\r\nD\0E\r\n"s);
+    // Lone CR and LF end lines; a NUL ends the names; a last line may lack its
+    // end. What follows the NUL is nobody's, but it is written back, not lost.
+    Usuarios("A\rB\nC\r\n\r\nD\0E\r\nF"s);
     Estacao& x = Nova("JOÃO"_ansi);
     ASSERT_EQ(x.Entrar(), 1);
     EXPECT_EQ(x.sessao.usuarios, (std::vector<std::string>{"A", "B", "C", "D", "JOÃO"_ansi}));
-    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n\r\nD\r\nJO\xC3O\r\n");
+    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n\r\nD\r\nJO\xC3O\r\n\0E\r\nF\r\n"s);
     EXPECT_TRUE(plataforma::ArquivoExiste(kPasta + "jo\xE3o_a.msg"));
+    EXPECT_EQ(x.pasta.DesconectarUsuario("JOÃO"_ansi), Desconexao::Concluida);
+    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n\r\nD\r\n\0E\r\nF\r\n"s);
+    Estacao& e = Nova("E");
+    ASSERT_EQ(e.Entrar(), 1); // the E after the NUL is no user
+    EXPECT_EQ(Usuarios(), "A\r\nB\r\nC\r\n\r\nD\r\nE\r\n\0E\r\nF\r\n"s);
+}
+
+// A logon whose pair files cannot be made takes its name back out, so the
+// next try is not told that the name is already connected.
+TEST_F(PastaMensagensTeste, LogonQueFalhaNaoDeixaFantasma) {
+    Conectada("ANA");
+    Conectada("BETO");
+    const std::string pasta = tmp.Host() + "/" + Sala("carla_beto.msg");
+    const std::string elo = tmp.Host() + "/" + Sala("ana_carla.msg");
+    Estacao& carla = Nova("CARLA");
+    for (bool comPasta : {true, false}) {
+        if (comPasta)
+            fs::create_directory(pasta);
+        else
+            fs::create_symlink("/nao/existe", elo); // a dangling link
+        carla.ui.mensagens.clear();
+        EXPECT_EQ(carla.Entrar(), 1);
+        EXPECT_FALSE(carla.sessao.conectado);
+        ASSERT_EQ(carla.ui.mensagens.size(), 1u);
+        EXPECT_EQ(carla.ui.mensagens[0].texto,
+                  comPasta ? "Erro ao criar o arquivo carla_beto.msg" : "Erro ao criar o arquivo ana_carla.msg");
+        EXPECT_EQ(Usuarios(), "ANA\r\nBETO\r\n");
+        // Of CARLA's pairs only what was planted can remain (a link is deleted as at a logoff).
+        std::set<std::string> esperados{"ana_beto.msg", "beto_ana.msg"};
+        if (comPasta) esperados.insert("carla_beto.msg");
+        EXPECT_EQ(Msgs(), esperados);
+        fs::remove(comPasta ? pasta : elo);
+    }
+    carla.ui.mensagens.clear();
+    EXPECT_EQ(carla.Entrar(), 1);
+    EXPECT_TRUE(carla.sessao.conectado);
+    EXPECT_TRUE(carla.ui.mensagens.empty());
+    EXPECT_EQ(Usuarios(), "ANA\r\nBETO\r\nCARLA\r\n");
+}
+
+// Another station's name too long for a pair file name of the host (270 bytes
+// of UTF-8) is nobody this station writes to; the same name is refused at logon.
+TEST_F(PastaMensagensTeste, NomeLongoDemaisParaOHost) {
+    const std::string euros(90, '\x80');
+    Usuarios("ANA\r\n" + euros + "\r\n");
+    Estacao& beto = Nova("BETO");
+    ASSERT_EQ(beto.Entrar(), 1);
+    EXPECT_TRUE(beto.sessao.conectado);
+    EXPECT_EQ(beto.sessao.usuarios, (std::vector<std::string>{"ANA", "BETO"}));
+    EXPECT_EQ(Msgs(), (std::set<std::string>{"ana_beto.msg", "beto_ana.msg"}));
+    EXPECT_TRUE(beto.ui.mensagens.empty());
+
+    Estacao& longo = Nova(std::string(50, '\x80'));
+    EXPECT_EQ(longo.Entrar(), -2);
+    ASSERT_EQ(longo.ui.mensagens.size(), 1u);
+    EXPECT_EQ(longo.ui.mensagens[0].texto.rfind("Este nome de usuário não pode ser usado."_ansi, 0), 0u);
+    EXPECT_EQ(Usuarios(), "ANA\r\n" + euros + "\r\nBETO\r\n");
+}
+
+// A pair file hard-linked to a file outside the folder is neither written
+// through nor emptied.
+TEST_F(PastaMensagensTeste, ParComEloFisicoRecusado) {
+    Estacao& ana = Conectada("ANA");
+    Estacao& jose = Conectada("JOSE");
+    tmp.Escrever("fora/segredo", "dados de fora");
+    const std::string par = tmp.Host() + "/" + Sala("ana_jose.msg");
+    fs::remove(par);
+    fs::create_hard_link(tmp.Host() + "/fora/segredo", par);
+    EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", "oi"));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::FalhaLeitura);
+    EXPECT_EQ(tmp.Ler("fora/segredo"), "dados de fora");
 }
 
 TEST_F(PastaMensagensTeste, AvisosSaidasAntesDeEntradas) {

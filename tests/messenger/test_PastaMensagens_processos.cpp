@@ -11,6 +11,9 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <algorithm>
+#include <csignal>
+#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,6 +138,98 @@ TEST_F(Processos, EstresseDeOitoEstacoes) {
             EXPECT_TRUE(on.count(*s)) << m;
         }
     }
+}
+
+// A station killed at any instant of its logons and logoffs leaves the roster
+// it found or the one it was writing, never an empty or mixed file; the
+// temporary files the killed stations leave go with the next writer.
+TEST_F(Processos, EstacaoMortaNoMeioDaEscrita) {
+    const std::string base = "ANA\r\nBETO\r\nCARLA\r\n";
+    ASSERT_EQ(Estacao({"entrar", "ANA"}), 0);
+    ASSERT_EQ(Estacao({"entrar", "BETO"}), 0);
+    ASSERT_EQ(Estacao({"entrar", "CARLA"}), 0);
+    ASSERT_EQ(Conteudo(tmp.Host() + "/sala/users.fvx"), base);
+    auto temporarios = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(tmp.Host() + "/sala"))
+            n += e.path().filename().string().starts_with(".users.fvx.tmp");
+        return n;
+    };
+    std::mt19937 sorteio(2024);
+    int mortes = 0, comDora = 0, comResto = 0;
+    for (; mortes < 300; ++mortes) {
+        pid_t pid = Iniciar({tmp.Host(), "ciclo", "DORA"}, "/dev/null");
+        ASSERT_GT(pid, 0);
+        usleep(1000 + sorteio() % 15000);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string agora = Conteudo(tmp.Host() + "/sala/users.fvx");
+        ASSERT_TRUE(agora == base || agora == base + "DORA\r\n")
+            << "depois de " << mortes << " mortes: [" << agora << "]";
+        comDora += agora != base;
+        comResto += temporarios() > 0;
+    }
+    // The next writer: DORA, back after her crash, leaves (or, gone already, enters and leaves).
+    if (Conteudo(tmp.Host() + "/sala/users.fvx") == base) {
+        ASSERT_EQ(Estacao({"entrar", "DORA"}), 0);
+    }
+    ASSERT_EQ(Estacao({"sair", "DORA"}), 0);
+    EXPECT_EQ(Conteudo(tmp.Host() + "/sala/users.fvx"), base);
+    EXPECT_EQ(temporarios(), 0);
+    std::printf("%d mortes: %d com DORA na lista, %d deixaram um temporário\n", mortes, comDora,
+                comResto);
+    EXPECT_GT(comDora, 0);
+    EXPECT_GT(comResto, 0) << "no kill fell inside a write";
+}
+
+// Six stations exchange numbered messages, each sending far more often than
+// it polls, so messages to one receiver pile up in the pair files and
+// deposits meet collections: every message arrives once, in order.
+TEST_F(Processos, ConversaSemPerdaNemDuplicacao) {
+    const std::vector<std::string> nomes{"ANA", "BETO", "CARLA", "DORA", "EVA", "FABIO"};
+    constexpr int mensagens = 300, usEnvios = 1000, msPoll = 30;
+    std::vector<pid_t> pids;
+    for (const auto& nome : nomes) {
+        std::vector<std::string> args{tmp.Host(), "conversa", nome, std::to_string(mensagens),
+                                      std::to_string(usEnvios), std::to_string(msPoll)};
+        for (const auto& o : nomes)
+            if (o != nome) args.push_back(o);
+        pids.push_back(Iniciar(args, tmp.Host() + "/saida-" + nome + ".txt"));
+    }
+    for (std::size_t i = 0; i < nomes.size(); ++i)
+        EXPECT_EQ(Esperar(pids[i]), 0) << nomes[i] << ": " << Conteudo(tmp.Host() + "/saida-" + nomes[i] + ".txt");
+    // What each sender sent each receiver, in order.
+    std::map<std::pair<std::string, std::string>, std::vector<int>> enviadas, recebidas;
+    for (const auto& de : nomes) {
+        std::vector<std::string> outros;
+        for (const auto& o : nomes)
+            if (o != de) outros.push_back(o);
+        std::sort(outros.begin(), outros.end());
+        for (int k = 0; k < mensagens; ++k) enviadas[{de, outros[k % outros.size()]}].push_back(k);
+    }
+    std::size_t total = 0, perdidas = 0, duplicadas = 0;
+    for (const auto& para : nomes) {
+        std::istringstream linhas(Conteudo(tmp.Host() + "/recebidas-" + para + ".txt"));
+        for (std::string l; std::getline(linhas, l);) {
+            std::istringstream campos(l);
+            std::string de;
+            int k = -1;
+            campos >> de >> k;
+            recebidas[{de, para}].push_back(k);
+            ++total;
+        }
+    }
+    for (const auto& [par, lista] : enviadas) {
+        const auto& chegou = recebidas[par];
+        std::set<int> unicas(chegou.begin(), chegou.end());
+        duplicadas += chegou.size() - unicas.size();
+        for (int k : lista) perdidas += !unicas.count(k);
+        EXPECT_EQ(chegou, lista) << par.first << " -> " << par.second;
+    }
+    std::printf("conversa: %zu estações, %zu mensagens enviadas, %zu recebidas, %zu perdidas, "
+                "%zu duplicadas\n",
+                nomes.size(), nomes.size() * mensagens, total, perdidas, duplicadas);
+    EXPECT_EQ(total, nomes.size() * mensagens);
 }
 
 } // namespace

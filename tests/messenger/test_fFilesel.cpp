@@ -104,7 +104,34 @@ private slots:
     void previaDeMidia();
     void respostaArquivo();
     void midiaTocaPausaPara();
+    void minimizarERestaurarGuardaOQueFoiFeito();
 };
+
+// Minimising and restoring (the window state changes of a real window manager)
+// leave the folder browsed to and the name typed as they were.
+void TestFFilesel::minimizarERestaurarGuardaOQueFoiFeito() {
+    PastaTemporaria c;
+    fs::create_directories(fs::path(c.Host()) / "logs" / "antigos");
+    Escolha r = Chamar(modoSalvar, filtroTexto, "c:\\logs\\", [&](TfrmFileSel* d) {
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        Pastas(d)->setFocus();
+        Escolher(Pastas(d), "antigos");
+        Teclar(d, Qt::Key_Return);
+        QCOMPARE(Filho<QLabel>(d, "panPastaAtual")->text(), QString(" c:\\logs\\antigos"));
+        Nome(d)->setFocus();
+        QTest::keyClicks(Nome(d), "diario");
+        d->setWindowState(Qt::WindowMinimized);
+        QVERIFY(d->isMinimized());
+        d->setWindowState(Qt::WindowNoState);
+        QVERIFY(!d->isMinimized() && d->isVisible());
+        QCOMPARE(Nome(d)->text(), QStringLiteral("diario"));
+        QCOMPARE(Filho<QLabel>(d, "panPastaAtual")->text(), QString(" c:\\logs\\antigos"));
+        Ok(d);
+    });
+    QVERIFY(r.confirmado);
+    QCOMPARE(r.arquivo, std::string("c:\\logs\\antigos\\diario.txt"));
+}
 
 void TestFFilesel::salvarAcrescentaExtensaoExistindoOuNao() {
     PastaTemporaria c;

@@ -72,6 +72,45 @@ private slots:
         tmp.reset();
     }
 
+    // Enter on a focused button presses that button, never "&OK": the edits
+    // reach falv.ini only through "&OK".
+    void EnterNoBotaoComFocoApertaEsseBotao() {
+        Abrir(duasPastas);
+        frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+        auto enter = [&](const char* botao) {
+            Botao(botao)->setFocus();
+            QCOMPARE(frm->focusWidget(), static_cast<QWidget*>(Botao(botao)));
+            Teclar(frm.get(), Qt::Key_Return);
+        };
+        mensagens->ResponderValor("NOVA");
+        pastas->Escolher("c:\\nova");
+        enter("btnIncluir");
+        QCOMPARE(s.nomesPastas, (std::vector<std::string>{"VENDAS", "SUPORTE", "NOVA"}));
+        QVERIFY(frm->isVisible());
+        mensagens->Responder(mrNo);
+        enter("btnExcluir");
+        QCOMPARE(mensagens->Chamadas().back().texto, std::string("Deseja realmente excluir esta pasta da lista ???"));
+        enter("btnEditar"); // its prompt, cancelled
+        QCOMPARE(mensagens->Chamadas().back().texto, std::string("Informe o nome para esta pasta."));
+        QCOMPARE(s.nomesPastas.size(), 3u);
+        QCOMPARE(Lidas(), (std::vector<std::string>{"VENDAS", "SUPORTE"}));
+        enter("bbtCancel");
+        QVERIFY(!frm->isVisible());
+        QCOMPARE(Lidas(), (std::vector<std::string>{"VENDAS", "SUPORTE"}));
+        QCOMPARE(s.nomesPastas, (std::vector<std::string>{"VENDAS", "SUPORTE"}));
+
+        // On the grid Enter is "&OK".
+        Abrir(duasPastas);
+        frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+        Incluir("OUTRA", "c:\\outra");
+        Grid()->setFocus();
+        Teclar(frm.get(), Qt::Key_Return);
+        QVERIFY(!frm->isVisible());
+        QCOMPARE(Lidas(), (std::vector<std::string>{"VENDAS", "SUPORTE", "OUTRA"}));
+    }
+
     void MostrarRecarregaDoArquivoEPreencheOGrid() {
         s.nomesPastas = {"SO NA MEMORIA"};
         s.caminhosPastas = {"c:\\x\\"};

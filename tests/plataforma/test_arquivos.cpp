@@ -3,10 +3,16 @@
 #include "PastaTemporaria.h"
 #include "Unidades.h"
 
+#include <chrono>
+#include <csignal>
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <random>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace plataforma;
@@ -27,15 +33,17 @@ mode_t Modo(const std::string& host) {
     return lstat(host.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-bool SobrouTemporario(const std::string& pasta) {
-    bool achou = false;
+int Temporarios(const std::string& pasta) {
+    int n = 0;
     if (DIR* d = opendir(pasta.c_str())) {
         while (const dirent* e = readdir(d))
-            achou |= std::string(e->d_name).find(".tmp") != std::string::npos;
+            n += std::string(e->d_name).find(".tmp") != std::string::npos;
         closedir(d);
     }
-    return achou;
+    return n;
 }
+
+bool SobrouTemporario(const std::string& pasta) { return Temporarios(pasta) > 0; }
 
 // The tree most tests list: one entry of each kind.
 struct Arvore : PastaTemporaria {
@@ -95,6 +103,19 @@ TEST(BuscaArquivos, PontoEPontoPontoPrimeiroForaDaRaiz) {
     // Relative to the current directory, and with a mask that refuses folders.
     ASSERT_TRUE(DefinirPastaAtual("C:\\Pasta"));
     EXPECT_EQ(Buscar("*.*", 0), (std::map<std::string, int>{{"dentro.txt", 32}}));
+}
+
+TEST(CoincideCuringa, EstrelaDoPadraoNuncaLiteral) {
+    EXPECT_TRUE(CoincideCuringa("*", "*ab"));
+    EXPECT_TRUE(CoincideCuringa("a*", "a*b"));
+    EXPECT_TRUE(CoincideCuringa("*.txt", "*x.txt"));
+    EXPECT_TRUE(CoincideCuringa("*b", "**b"));
+    EXPECT_TRUE(CoincideCuringa("?", "*"));
+    EXPECT_TRUE(CoincideCuringa("A*C", "abbbc"));
+    EXPECT_FALSE(CoincideCuringa("*.txt", "*x.tx"));
+    EXPECT_FALSE(CoincideCuringa("a*b", "a*"));
+    EXPECT_TRUE(CoincideCuringa("", ""));
+    EXPECT_FALSE(CoincideCuringa("", "a"));
 }
 
 TEST(BuscaArquivos, CuringasSemCaixa) {
@@ -182,6 +203,38 @@ TEST(ArquivoExclusivo, SegundoAbridorFalhaNoMesmoProcesso) {
     EXPECT_EQ(b.Ler(100), "JOSE\r\n");
 }
 
+TEST(ArquivoExclusivo, EsperaLimitadaPeloArquivoPreso) {
+    PastaTemporaria t;
+    t.Escrever("jose_ana.msg", "oi");
+    ArquivoExclusivo a, b;
+    ASSERT_TRUE(a.Abrir("C:\\jose_ana.msg", ArquivoExclusivo::Modo::Existente));
+    EXPECT_FALSE(b.Abrir("C:\\jose_ana.msg", ArquivoExclusivo::Modo::Existente,
+                         std::chrono::milliseconds(30)));
+    EXPECT_TRUE(b.Ocupado());
+    // Held by another station for one operation: the second opener gets it when it ends.
+    int canal[2];
+    ASSERT_EQ(pipe(canal), 0);
+    a.Fechar();
+    pid_t outra = fork();
+    if (outra == 0) {
+        ArquivoExclusivo x;
+        char c = x.Abrir("C:\\jose_ana.msg", ArquivoExclusivo::Modo::Existente) ? 1 : 0;
+        if (write(canal[1], &c, 1) != 1) _exit(1);
+        usleep(50000);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(canal[0], &c, 1), 1);
+    ASSERT_EQ(c, 1);
+    EXPECT_TRUE(b.Abrir("C:\\jose_ana.msg", ArquivoExclusivo::Modo::Existente,
+                        std::chrono::milliseconds(2000)));
+    ASSERT_TRUE(b.Acrescentar("!"));
+    EXPECT_EQ(b.Ler(10), "oi!");
+    waitpid(outra, nullptr, 0);
+    close(canal[0]);
+    close(canal[1]);
+}
+
 TEST(ArquivoExclusivo, OutraEstacaoFalhaEnquantoOPrimeiroSegura) {
     PastaTemporaria t;
     t.Escrever("jose_ana.msg", "oi");
@@ -219,6 +272,15 @@ TEST(ArquivoExclusivo, LimiteCriacaoENaoSegueElos) {
     EXPECT_EQ(LerArquivoExclusivo("C:\\fila", 10), std::nullopt);
     EXPECT_EQ(t.Ler("dez"), "0123456789");
 
+    // Nor a hard link to a file outside the folder.
+    t.Escrever("fora/segredo", "guardado");
+    ASSERT_EQ(link((t.Host() + "/fora/segredo").c_str(), (t.Host() + "/ana_jose.msg").c_str()), 0);
+    EXPECT_FALSE(a.Abrir("C:\\ana_jose.msg", ArquivoExclusivo::Modo::Existente));
+    EXPECT_FALSE(a.Ocupado());
+    EXPECT_FALSE(GravarArquivoExclusivo("C:\\ana_jose.msg", ""));
+    EXPECT_FALSE(CriarArquivoVazio("C:\\ana_jose.msg"));
+    EXPECT_EQ(t.Ler("fora/segredo"), "guardado");
+
     EXPECT_TRUE(CriarArquivoVazio("C:\\DEZ"));
     EXPECT_EQ(TamanhoArquivo("C:\\dez"), 0);
     // CriarArquivoVazio takes no lock: it works while a peer holds the file.
@@ -245,6 +307,64 @@ TEST(GravarArquivoAtomico, SubstituiInteiroOuNada) {
     }));
     EXPECT_EQ(t.Ler("falv.ini"), "segundo");
     EXPECT_FALSE(SobrouTemporario(t.Host()));
+}
+
+// A writer killed at any instant leaves the old content or the new one, never
+// a mixture; the temporary files the killed writers leave are deleted by the
+// next write, and a temporary file still being written is not.
+TEST(GravarArquivoAtomico, EscritorMortoDeixaUmOuOutroESemRestos) {
+    PastaTemporaria t;
+    const std::string a(6000, 'a'), b = "[Logon]\r\n" + std::string(3000, 'b');
+    ASSERT_TRUE(GravarArquivoAtomico("C:\\falv.ini", a));
+    std::mt19937 sorteio(12345);
+    int mortes = 0, comResto = 0;
+    for (; mortes < 300; ++mortes) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0;; ++i) GravarArquivoAtomico("C:\\falv.ini", i % 2 ? a : b);
+        }
+        ASSERT_GT(pid, 0);
+        usleep(sorteio() % 3000);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string agora = t.Ler("falv.ini");
+        ASSERT_TRUE(agora == a || agora == b) << "tamanho " << agora.size() << " na morte " << mortes;
+        comResto += Temporarios(t.Host()) > 0;
+        // The next writer cleans up what the killed one left.
+        if (mortes % 3 == 0) {
+            ASSERT_TRUE(GravarArquivoAtomico("C:\\falv.ini", a));
+            ASSERT_EQ(Temporarios(t.Host()), 0) << "na morte " << mortes;
+        }
+    }
+    EXPECT_GT(comResto, 0) << "no kill fell inside a write";
+    ASSERT_TRUE(GravarArquivoAtomico("C:\\falv.ini", b));
+    EXPECT_EQ(Temporarios(t.Host()), 0);
+    std::printf("%d mortes, %d deixaram um temporário\n", mortes, comResto);
+
+    // A temporary file another writer still holds is left alone.
+    int canal[2];
+    ASSERT_EQ(pipe(canal), 0);
+    pid_t escritor = fork();
+    if (escritor == 0) {
+        int fd = open((t.Host() + "/.falv.ini.tmp0a0b0c").c_str(), O_WRONLY | O_CREAT, 0600);
+        flock(fd, LOCK_EX);
+        char c = 1;
+        if (write(canal[1], &c, 1) != 1) _exit(1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(canal[0], &c, 1), 1);
+    t.Escrever(".falv.ini.tmp0d0e0f", "resto");
+    t.Escrever(".outro.ini.tmp0a0b0c", "de outro arquivo");
+    ASSERT_TRUE(GravarArquivoAtomico("C:\\falv.ini", a));
+    EXPECT_TRUE(t.Existe(".falv.ini.tmp0a0b0c"));
+    EXPECT_FALSE(t.Existe(".falv.ini.tmp0d0e0f"));
+    EXPECT_TRUE(t.Existe(".outro.ini.tmp0a0b0c"));
+    kill(escritor, SIGKILL);
+    waitpid(escritor, nullptr, 0);
+    close(canal[0]);
+    close(canal[1]);
 }
 
 TEST(GravarArquivoAtomico, PastaSemPermissaoDeEscrita) {

@@ -1,0 +1,194 @@
+#include "ProjetoDiscos.h"
+
+#include "Perfil.h"
+#include "Texto1252.h"
+#include "mSetuplb.h"
+
+#include <charconv>
+
+using namespace plataforma;
+using namespace plataforma::literais;
+
+namespace {
+
+struct ChaveInfo {
+    const char* nome;
+    std::size_t corte; // characters the installer keeps; 0: not cut
+    bool cor;
+};
+// In the order the installer reads them; the totals go after "Diretorio Base".
+constexpr std::array<ChaveInfo, 11> chavesInfo{{
+    {"Titulo", 35, false},        {"Cor Titulo", 0, true},     {"Cor Sombra", 0, true},
+    {"Sub-Titulo", 60, false},    {"Rodape", 60, false},       {"Cor Sub-Titulo", 0, true},
+    {"Cor de Fundo 1", 0, true},  {"Cor de Fundo 2", 0, true}, {"Instalacao", 6, false},
+    {"Diretorio Base", 200, false}, {"Grupo de Programa", 0, false},
+}};
+constexpr std::array<const char*, 3> chavesTotais{"Total Discos", "Total Arquivos", "Total Bytes"};
+
+struct TamanhoNomeado {
+    const char* nome;
+    int64_t bytes;
+    int64_t unidade;
+};
+// What a formatted medium holds for files, in whole allocation units.
+constexpr std::array<TamanhoNomeado, 5> tamanhosNomeados{{
+    {"360K", 362496, 1024},
+    {"720K", 730112, 1024},
+    {"1.2M", 1213952, 512},
+    {"1.44M", 1457664, 512},
+    {"CD", 681574400, 2048},
+}};
+
+std::string SemBrancos(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    return std::string(t);
+}
+
+// The values of a section in file order; a key met again adds nothing and an
+// empty value gives no entry, as the installer reads its lists.
+std::vector<std::pair<std::string, std::string>> Valores(std::string_view conteudo,
+                                                         std::string_view secao) {
+    std::vector<std::pair<std::string, std::string>> r;
+    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
+        bool repetida = false;
+        for (const auto& [c, v] : r) repetida = repetida || IguaisSemCaixa(c, chave);
+        if (repetida) continue;
+        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
+        if (!valor.empty()) r.emplace_back(chave, std::move(valor));
+    }
+    return r;
+}
+
+std::string Citar(std::string_view secao, std::string_view chave) {
+    return "[" + std::string(secao) + "] " + std::string(chave);
+}
+
+std::optional<std::string> LerFontes(std::string_view conteudo, const char* secao, bool zip,
+                                     std::vector<FonteProjeto>& fontes) {
+    for (auto& [chave, valor] : Valores(conteudo, secao)) {
+        FonteProjeto f;
+        f.chave = Citar(secao, chave);
+        std::size_t v1 = valor.find(',');
+        f.fonte = SemBrancos(valor.substr(0, v1));
+        std::string resto = v1 == std::string::npos ? "" : valor.substr(v1 + 1);
+        std::size_t v2 = zip ? resto.find(',') : std::string::npos;
+        f.destino = SemBrancos(resto.substr(0, v2));
+        if (v2 != std::string::npos) f.arquivoZip = SemBrancos(resto.substr(v2 + 1));
+        if (f.fonte.empty()) return f.chave + ": falta o caminho de origem."_ansi;
+        if (!f.destino.empty() && f.destino.back() != '\\') f.destino += '\\';
+        if (zip) {
+            if (Maiusculas1252(f.destino.substr(0, 9)) != "@DIRBASE\\")
+                return f.chave + ": o destino de uma pasta compactada deve estar abaixo de "
+                                 "@DIRBASE (o instalador descompacta em DirBase)."_ansi;
+            if (f.arquivoZip.empty()) {
+                std::string base = f.fonte;
+                while (!base.empty() && (base.back() == '/' || base.back() == '*')) base.pop_back();
+                base = base.substr(base.rfind('/') == std::string::npos ? 0 : base.rfind('/') + 1);
+                f.arquivoZip = (base.empty() || base == "." ? std::string("pacote") : base) + ".zip";
+            }
+            if (f.arquivoZip.find_first_of("\\/,") != std::string::npos)
+                return f.chave + ": o nome do arquivo zip não pode ter barras nem vírgulas."_ansi;
+        }
+        fontes.push_back(std::move(f));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TamanhoDisco> LerTamanhoDisco(std::string_view texto) {
+    std::string t = SemBrancos(texto);
+    if (IguaisSemCaixa(t, "ilimitado")) return TamanhoDisco{INT64_MAX / 4, 1, true};
+    for (const auto& n : tamanhosNomeados)
+        if (IguaisSemCaixa(t, n.nome)) return TamanhoDisco{n.bytes, n.unidade, false};
+    int64_t v = 0;
+    auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || erro != std::errc() || fim != t.data() + t.size() || v <= 0)
+        return std::nullopt;
+    return TamanhoDisco{v, 1, false};
+}
+
+std::string ValorGravavel(std::string_view valor) {
+    bool brancos = !valor.empty() && (valor.front() == ' ' || valor.front() == '\t' ||
+                                      valor.back() == ' ' || valor.back() == '\t');
+    bool aspas = valor.size() >= 2 && (valor.front() == '"' || valor.front() == '\'') &&
+                 valor.front() == valor.back();
+    return brancos || aspas ? "\"" + std::string(valor) + "\"" : std::string(valor);
+}
+
+std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& p) {
+    if (conteudo.find('\0') != std::string_view::npos)
+        return "O arquivo de projeto não é um arquivo de texto."_ansi;
+
+    for (auto& [chave, valor] : Valores(conteudo, "Info")) {
+        const ChaveInfo* conhecida = nullptr;
+        for (const auto& c : chavesInfo)
+            if (IguaisSemCaixa(chave, c.nome)) conhecida = &c;
+        bool total = false;
+        for (const char* t : chavesTotais) total = total || IguaisSemCaixa(chave, t);
+        if (total) {
+            p.avisos.push_back(Citar("Info", chave) +
+                               " ignorada: o gerador calcula os totais."_ansi);
+            continue;
+        }
+        if (!conhecida) {
+            p.avisos.push_back(Citar("Info", chave) + " ignorada: chave desconhecida."_ansi);
+            continue;
+        }
+        if (conhecida->cor && !ConverterCor(valor))
+            return Citar("Info", chave) + ": \"" + valor + "\" não é uma cor."_ansi;
+        if (conhecida->corte && valor.size() > conhecida->corte)
+            p.avisos.push_back(Citar("Info", chave) + ": o instalador usa só os primeiros "_ansi +
+                               std::to_string(conhecida->corte) + " caracteres."_ansi);
+        p.info.emplace_back(conhecida->nome, valor);
+    }
+
+    for (std::size_t l = 0; l < secoesListas.size(); ++l) {
+        for (auto& [chave, valor] : Valores(conteudo, secoesListas[l])) {
+            std::string entrada = "item" + std::to_string(p.listas[l].size() + 1) + "=" + valor;
+            if (entrada.size() + 1 > 255)
+                return Citar(secoesListas[l], chave) +
+                       ": a entrada passa de 255 caracteres, o limite do instalador."_ansi;
+            p.listas[l].push_back(valor);
+        }
+    }
+
+    if (auto e = LerFontes(conteudo, "Arquivos", false, p.arquivos)) return e;
+    if (auto e = LerFontes(conteudo, "Compactar", true, p.compactar)) return e;
+    if (p.arquivos.empty() && p.compactar.empty())
+        return "O projeto não lista nenhum arquivo (seções [Arquivos] e [Compactar])."_ansi;
+
+    auto tamanho = ValorDoPerfil(conteudo, "Discos", "Tamanho");
+    if (!tamanho) return "Falta a chave Tamanho da seção [Discos]."_ansi;
+    auto disco = LerTamanhoDisco(*tamanho);
+    if (!disco)
+        return "[Discos] Tamanho: \""_ansi + *tamanho +
+               "\" não é um tamanho (bytes, 360K, 720K, 1.2M, 1.44M, CD ou ilimitado)."_ansi;
+    p.disco = *disco;
+    return std::nullopt;
+}
+
+std::string TextoArquivoComandos(const ProjetoDiscos& p, int totalDiscos, int totalArquivos,
+                                 int64_t totalBytes) {
+    std::string t = "[Info]\r\n";
+    auto linha = [&t](std::string_view chave, std::string_view valor) {
+        t += std::string(chave) + "=" + ValorGravavel(valor) + "\r\n";
+    };
+    for (const auto& c : chavesInfo) {
+        for (const auto& [chave, valor] : p.info)
+            if (chave == c.nome) linha(chave, valor);
+        if (std::string_view(c.nome) == "Diretorio Base") {
+            linha("Total Discos", std::to_string(totalDiscos));
+            linha("Total Arquivos", std::to_string(totalArquivos));
+            linha("Total Bytes", std::to_string(totalBytes));
+        }
+    }
+    for (std::size_t l = 0; l < secoesListas.size(); ++l) {
+        if (p.listas[l].empty()) continue;
+        t += "\r\n[" + std::string(secoesListas[l]) + "]\r\n";
+        for (std::size_t i = 0; i < p.listas[l].size(); ++i)
+            linha("item" + std::to_string(i + 1), p.listas[l][i]);
+    }
+    return t;
+}

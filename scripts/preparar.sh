@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
          libzip-dev libdeflate-dev libgtest-dev libgl-dev xvfb xauth imagemagick unzip zip
-         poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool strace
+         poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool x11-xserver-utils strace
          desktop-file-utils tesseract-ocr tesseract-ocr-por fonts-liberation2
          gstreamer1.0-plugins-good python3)
 scripts/instalar.sh "${pacotes[@]}"

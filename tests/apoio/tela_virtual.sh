@@ -52,6 +52,20 @@ iniciar_tela_virtual() {
   esperar 10 test -s "$raiz/tela" || falhar "Xvfb não iniciou"
   export DISPLAY=":$(head -n1 "$raiz/tela")"
   unset QT_QPA_PLATFORM
+  mapear_acentos
+}
+
+# Gives the Portuguese accented letters keys of their own. Without them
+# `xdotool type` remaps a spare key for each such letter and puts it back at
+# once, and a program that reads the key after the map changed back loses it.
+mapear_acentos() {
+  command -v xmodmap >/dev/null || return 0
+  local codigo=200 letra
+  for letra in aacute eacute iacute oacute uacute agrave acircumflex ecircumflex \
+               ocircumflex atilde otilde ccedilla udiaeresis; do
+    xmodmap -e "keycode $codigo = $letra ${letra^}" 2>/dev/null || true
+    codigo=$((codigo + 1))
+  done
 }
 
 # The first visible window whose name matches the regular expression; empty when none.

@@ -176,6 +176,25 @@ private slots:
         QCOMPARE(DirBase, std::string("c:\\SISTEMA\\"));
     }
 
+    // A total the command file gives as negative does not let a drive that
+    // cannot be queried, nor one no drive maps, through.
+    void UnidadeSemConsultaComTotalNegativo() {
+        TotalBytes = -100;
+        Abrir("001000");
+        RespostaMensagens respostas;
+        EscolherDrive('f');
+        Clicar(bbtOk);
+        QVERIFY(dlg->isVisible());
+        EscolherDrive('c');
+        QGuiApplication::clipboard()->setText(QStringLiteral("q:\\vendas"));
+        QTest::keyClick(edtDirAplic, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edtDirAplic, Qt::Key_V, Qt::ControlModifier);
+        Clicar(bbtOk);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(DirBase, std::string("\\SISTEMA"));
+        QCOMPARE(respostas.Chamadas().size(), std::size_t(2));
+    }
+
     void CancelarPergunta() {
         Abrir("001000");
         RespostaMensagens respostas;

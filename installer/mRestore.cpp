@@ -22,7 +22,8 @@ namespace {
 constexpr int tipoAviso = 5;
 constexpr int tipoConfirmar = 7;
 constexpr int respostaSim = 6;
-constexpr int largura = 400, altura = 168;
+// Wide enough for the largest counters: 255 disks, 32767 files, 2 GB.
+constexpr int largura = 500, altura = 168;
 
 // Install: a green arrow going down into a tray.
 QIcon GlifoInstalar() {
@@ -109,9 +110,9 @@ TfrmRestore::TfrmRestore(QWidget* pai)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(20, 54, largura - 40, 18);
-    bevInfoDisco = Chanfro("bevInfoDisco", QRect(20, 84, 90, 28), this);
-    bevInfoArq = Chanfro("bevInfoArq", QRect(120, 84, 100, 28), this);
-    bevInfoBytes = Chanfro("bevInfoBytes", QRect(230, 84, largura - 250, 28), this);
+    bevInfoDisco = Chanfro("bevInfoDisco", QRect(20, 84, 110, 28), this);
+    bevInfoArq = Chanfro("bevInfoArq", QRect(140, 84, 150, 28), this);
+    bevInfoBytes = Chanfro("bevInfoBytes", QRect(300, 84, largura - 320, 28), this);
     lblInfoDisco = Contador("lblInfoDisco", QStringLiteral("Disco"), bevInfoDisco);
     lblInfoArq = Contador("lblInfoArq", QStringLiteral("Arquivo"), bevInfoArq);
     lblInfoBytes = Contador("lblInfoBytes", QStringLiteral("Espaço Requerido"), bevInfoBytes);

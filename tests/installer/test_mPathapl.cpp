@@ -56,7 +56,10 @@ class TestePathApl : public QObject {
         bbtCancel = dlg->findChild<QPushButton*>("bbtCancel");
         QVERIFY(DriveCombo1 && edtDirAplic && btnProcurar && bbtOk && bbtCancel);
         dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+        // Without a window manager (Xvfb) nothing activates it, and focus
+        // stays nowhere.
+        dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
     }
     void Digitar(const QString& texto) {
         QTest::keyClick(edtDirAplic, Qt::Key_A, Qt::ControlModifier);

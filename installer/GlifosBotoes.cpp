@@ -63,6 +63,20 @@ QIcon GlifoCancelar() {
     });
 }
 
+QIcon GlifoInstalar() {
+    return Desenhar([](QPainter& p) {
+        p.setPen(QPen(QColor(64, 64, 64), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({{2, 11}, {2, 16}, {16, 16}, {16, 11}}));
+        QPainterPath seta;
+        seta.addPolygon(
+            QPolygonF({{7, 1.5}, {11, 1.5}, {11, 7}, {14.5, 7}, {9, 13.5}, {3.5, 7}, {7, 7}, {7, 1.5}}));
+        p.setPen(QPen(QColor(0, 96, 0), 1));
+        p.setBrush(QColor(0, 170, 0));
+        p.drawPath(seta);
+    });
+}
+
 QPushButton* BotaoComGlifo(const char* nome, const QString& legenda, const QIcon& glifo,
                            QWidget* pai) {
     auto* b = new QPushButton(glifo, legenda, pai);

@@ -10,6 +10,7 @@ class QWidget;
 
 QIcon GlifoConfirmar(); // a green tick
 QIcon GlifoCancelar();  // a red cross
+QIcon GlifoInstalar();  // a green arrow going down into a tray
 
 // A glyph button named nome, with the screens' bold font.
 QPushButton* BotaoComGlifo(const char* nome, const QString& legenda, const QIcon& glifo,

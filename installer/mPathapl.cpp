@@ -182,7 +182,9 @@ void TfrmPathApl::BitBtnClick(QPushButton* botao) {
     const std::string destino =
         DestinoInstalacao(Para1252(edtDirAplic->text()), LetraEscolhida(), DirBase);
     const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(destino[0])));
-    if (plataforma::EspacoLivre(drive) < TotalBytes) {
+    // A drive that cannot be queried is refused whatever the total says.
+    const int64_t livre = plataforma::EspacoLivre(drive);
+    if (livre < 0 || livre < TotalBytes) {
         ExibirMensagem("Erro", "Espaco insuficiente no drive selecionado.", tipoErro);
         DriveCombo1->setFocus();
         return;

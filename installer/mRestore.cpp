@@ -1,19 +1,17 @@
 #include "mRestore.h"
 
 #include "EstiloJanelas.h"
+#include "GlifosBotoes.h"
 #include "Janela1252.h"
+#include "TelasInstalador.h"
 #include "Texto1252.h"
 #include "mSetuplb.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 using namespace plataforma::literais;
 
@@ -22,44 +20,8 @@ namespace {
 constexpr int tipoAviso = 5;
 constexpr int tipoConfirmar = 7;
 constexpr int respostaSim = 6;
-constexpr int largura = 400, altura = 168;
-
-// Install: a green arrow going down into a tray.
-QIcon GlifoInstalar() {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(QColor(64, 64, 64), 1.5));
-    g.drawPolyline(QPolygonF({{1.5, 10}, {1.5, 14.5}, {14.5, 14.5}, {14.5, 10}}));
-    QPainterPath seta;
-    seta.addPolygon(QPolygonF({{6, 1}, {10, 1}, {10, 6}, {13, 6}, {8, 12}, {3, 6}, {6, 6}, {6, 1}}));
-    g.setPen(QPen(QColor(0, 96, 0), 1));
-    g.setBrush(QColor(0, 170, 0));
-    g.drawPath(seta);
-    return QIcon(p);
-}
-
-// Cancel: a red cross.
-QIcon GlifoCancelar() {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(QColor(200, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
-    g.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
-    g.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
-    return QIcon(p);
-}
-
-QPushButton* Botao(const char* nome, const QString& legenda, const QIcon& glifo, QWidget* pai) {
-    auto* b = new QPushButton(legenda, pai);
-    b->setObjectName(nome);
-    b->setIcon(glifo);
-    b->setIconSize(QSize(16, 16));
-    b->setFont(FonteJanela(11, true));
-    return b;
-}
+// Wide enough for the largest counters: 255 disks, 32767 files, 2 GB.
+constexpr int largura = 500, altura = 168;
 
 QFrame* Chanfro(const char* nome, const QRect& onde, QWidget* pai) {
     auto* f = new QFrame(pai);
@@ -84,12 +46,9 @@ QLabel* Contador(const char* nome, const QString& texto, QFrame* caixa) {
 
 } // namespace
 
-TfrmRestore::TfrmRestore(QWidget* pai)
-    : QDialog(pai, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    setObjectName("frmRestore");
+TfrmRestore::TfrmRestore(QWidget* pai) : QDialog(pai) {
+    PrepararTela(this, "frmRestore");
     setWindowTitle(QStringLiteral("Restaurar Arquivos"));
-    setFont(FonteJanela(11, false));
     setFixedSize(largura, altura);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -109,15 +68,15 @@ TfrmRestore::TfrmRestore(QWidget* pai)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(20, 54, largura - 40, 18);
-    bevInfoDisco = Chanfro("bevInfoDisco", QRect(20, 84, 90, 28), this);
-    bevInfoArq = Chanfro("bevInfoArq", QRect(120, 84, 100, 28), this);
-    bevInfoBytes = Chanfro("bevInfoBytes", QRect(230, 84, largura - 250, 28), this);
+    bevInfoDisco = Chanfro("bevInfoDisco", QRect(20, 84, 110, 28), this);
+    bevInfoArq = Chanfro("bevInfoArq", QRect(140, 84, 150, 28), this);
+    bevInfoBytes = Chanfro("bevInfoBytes", QRect(300, 84, largura - 320, 28), this);
     lblInfoDisco = Contador("lblInfoDisco", QStringLiteral("Disco"), bevInfoDisco);
     lblInfoArq = Contador("lblInfoArq", QStringLiteral("Arquivo"), bevInfoArq);
     lblInfoBytes = Contador("lblInfoBytes", QStringLiteral("Espaço Requerido"), bevInfoBytes);
 
-    bbtInstalar = Botao("bbtInstalar", QStringLiteral("&Instalar"), GlifoInstalar(), this);
-    bbtCancel = Botao("bbtCancel", QStringLiteral("&Cancelar"), GlifoCancelar(), this);
+    bbtInstalar = BotaoComGlifo("bbtInstalar", QStringLiteral("&Instalar"), GlifoInstalar(), this);
+    bbtCancel = BotaoComGlifo("bbtCancel", QStringLiteral("&Cancelar"), GlifoCancelar(), this);
     bbtInstalar->setGeometry(largura - 216, altura - 36, 100, 28);
     bbtCancel->setGeometry(largura - 108, altura - 36, 100, 28);
     bbtInstalar->setDefault(true);
@@ -140,8 +99,6 @@ TfrmRestore::TfrmRestore(QWidget* pai)
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
-    if (QScreen* tela = QGuiApplication::primaryScreen())
-        move(tela->availableGeometry().center() - rect().center());
     FormCreate();
 }
 
@@ -224,6 +181,11 @@ void TfrmRestore::closeEvent(QCloseEvent* e) {
     }
     e->accept();
     QDialog::done(resultado_);
+}
+
+void TfrmRestore::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    CentralizarTela(this);
 }
 
 void TfrmRestore::reject() { bbtCancel->click(); }

@@ -44,6 +44,7 @@ public:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* alvo, QEvent* e) override;
 

@@ -307,7 +307,10 @@ bool VerificarDisco(Interacao& ui, char letra, int disco) {
     std::size_t p = Maiusculas1252(DirDisco).find("DISCO.");
     if (p != std::string::npos) {
         std::string s = DirDisco;
-        s.replace(p + 6, std::min<std::size_t>(3, s.size() - (p + 6)), nnn);
+        // The number, never the backslash that ends the folder ("DISCO.1\").
+        std::size_t n = 0;
+        while (n < 3 && p + 6 + n < s.size() && s[p + 6 + n] != '\\') ++n;
+        s.replace(p + 6, n, nnn);
         if (PastaExiste(s)) {
             DirDisco = s;
             DefinirPastaAtual(s);

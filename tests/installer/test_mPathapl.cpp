@@ -56,7 +56,10 @@ class TestePathApl : public QObject {
         bbtCancel = dlg->findChild<QPushButton*>("bbtCancel");
         QVERIFY(DriveCombo1 && edtDirAplic && btnProcurar && bbtOk && bbtCancel);
         dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+        // Without a window manager (Xvfb) nothing activates it, and focus
+        // stays nowhere.
+        dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
     }
     void Digitar(const QString& texto) {
         QTest::keyClick(edtDirAplic, Qt::Key_A, Qt::ControlModifier);
@@ -174,6 +177,25 @@ private slots:
         Clicar(bbtOk);
         QVERIFY(!dlg->isVisible());
         QCOMPARE(DirBase, std::string("c:\\SISTEMA\\"));
+    }
+
+    // A total the command file gives as negative does not let a drive that
+    // cannot be queried, nor one no drive maps, through.
+    void UnidadeSemConsultaComTotalNegativo() {
+        TotalBytes = -100;
+        Abrir("001000");
+        RespostaMensagens respostas;
+        EscolherDrive('f');
+        Clicar(bbtOk);
+        QVERIFY(dlg->isVisible());
+        EscolherDrive('c');
+        QGuiApplication::clipboard()->setText(QStringLiteral("q:\\vendas"));
+        QTest::keyClick(edtDirAplic, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edtDirAplic, Qt::Key_V, Qt::ControlModifier);
+        Clicar(bbtOk);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(DirBase, std::string("\\SISTEMA"));
+        QCOMPARE(respostas.Chamadas().size(), std::size_t(2));
     }
 
     void CancelarPergunta() {

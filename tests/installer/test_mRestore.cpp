@@ -95,6 +95,26 @@ private slots:
         QVERIFY(Botao("bbtInstalar")->isDefault());
     }
 
+    // The largest counters an installation can have are read whole in their
+    // boxes, before and during the copy.
+    void ContadoresCabemNasCaixas() {
+        TotalDiscos = 255;
+        TotalArquivos = 32767;
+        TotalBytes = INT32_MAX;
+        Mostrar();
+        auto cabe = [](QLabel* l) {
+            const int texto = l->fontMetrics().horizontalAdvance(l->text());
+            QVERIFY2(texto <= l->contentsRect().width(), qPrintable(l->text()));
+            QVERIFY2(l->parentWidget()->rect().contains(l->geometry()), qPrintable(l->text()));
+        };
+        const auto rotulos = {Filho<QLabel>("lblInfoDisco"), Filho<QLabel>("lblInfoArq"),
+                              Filho<QLabel>("lblInfoBytes")};
+        for (QLabel* l : rotulos) cabe(l);
+        w->Rotulos("Disco 255/255", "Arquivo 32767/32767", "Espaço Requerido: 2097151 KB"_ansi,
+                   "Restaurando CLIENTES.DBF (2147483647 bytes) ...");
+        for (QLabel* l : rotulos) cabe(l);
+    }
+
     void InstalarRestauraEFechaSemPergunta() {
         RespostaMensagens respostas;
         Mostrar();

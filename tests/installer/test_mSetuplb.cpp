@@ -284,6 +284,15 @@ TEST_F(Setup, PastasDeImagemSemPergunta) {
     EXPECT_TRUE(ui.mensagens.empty());
 }
 
+// A first folder named with fewer digits still leaves a folder path behind.
+TEST_F(Setup, PastaDeImagemComMenosDigitos) {
+    fs::create_directories(fs::path(pasta.Host()) / "INST/DISCO.1");
+    fs::create_directories(fs::path(pasta.Host()) / "INST/DISCO.002");
+    DirDisco = "C:\\INST\\DISCO.1\\";
+    EXPECT_TRUE(VerificarDisco(ui, 'C', 2));
+    EXPECT_EQ(DirDisco, "C:\\INST\\DISCO.002\\");
+}
+
 TEST(Disco, PedeODiscoAteOArquivoAparecer) {
     PastaTemporaria disco('A');
     InteracaoComAcao ui;

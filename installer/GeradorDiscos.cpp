@@ -407,6 +407,22 @@ ResumoGerador Resumir(const std::vector<ArquivoConjunto>& arquivos, const PlanoD
     return r;
 }
 
+// What --substituir may replace: an earlier set (only DISCO.nnn folders) or
+// an empty folder, never a folder of the user's named by mistake.
+bool ConjuntoAnterior(const fs::path& saida) {
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(saida, ec))) return false;
+    for (fs::directory_iterator it(saida, ec), fim; it != fim; it.increment(ec)) {
+        if (ec) return false;
+        const std::string n = it->path().filename().string();
+        if (n.size() != 9 || !n.starts_with("DISCO.") ||
+            !std::all_of(n.begin() + 6, n.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+            !it->is_directory(ec) || it->is_symlink(ec))
+            return false;
+    }
+    return !ec;
+}
+
 fs::path PastaDoExecutavel() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -565,9 +581,15 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     for (const auto& a : projeto.avisos) obs.Aviso(a);
     const TamanhoDisco& disco = projeto.disco;
 
-    if (fs::exists(fs::symlink_status(o.saida, ec)) && !o.substituir)
-        return "A pasta de saída "_ansi + saida1252 +
-               " já existe (use --substituir para trocá-la)."_ansi;
+    if (fs::exists(fs::symlink_status(o.saida, ec))) {
+        if (!o.substituir)
+            return "A pasta de saída "_ansi + saida1252 +
+                   " já existe (use --substituir para trocá-la)."_ansi;
+        if (!ConjuntoAnterior(o.saida))
+            return "A pasta de saída "_ansi + saida1252 +
+                   " já existe e não é um conjunto de discos (só pastas DISCO.nnn); ela não "
+                   "será trocada."_ansi;
+    }
     fs::path pai = fs::absolute(o.saida, ec).parent_path();
     if (!fs::is_directory(pai, ec))
         return "A pasta "_ansi + Host1252(pai) + ", onde a saída ficaria, não existe."_ansi;

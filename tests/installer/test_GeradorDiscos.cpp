@@ -312,14 +312,26 @@ TEST_F(Gerador, LimitsOfTheInstallerAreRefusedBeforeWriting) {
 TEST_F(Gerador, ExistingOutputIsKeptUnlessReplacing) {
     Escrever(raiz / "fonte" / "a.txt", "novo");
     const std::string p = std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
-    Escrever(saida / "antigo.txt", "antigo");
+    Escrever(saida / "DISCO.001" / "antigo.txt", "antigo");
     Resultado r = Gerar(p);
     ASSERT_TRUE(r.erro);
     EXPECT_NE(r.erro->find("já existe"), std::string::npos) << *r.erro;
-    EXPECT_EQ(Ler(saida / "antigo.txt"), "antigo");
+    EXPECT_EQ(Ler(saida / "DISCO.001" / "antigo.txt"), "antigo");
+
+    // Only an earlier set is replaced: a folder holding anything else (the
+    // home folder typed by mistake, the project's own folder) is kept whole.
+    for (const fs::path& outra : {saida / "notas.txt", saida / "DISCO.001x", saida / "DISCO.1"}) {
+        Escrever(outra, "meu");
+        r = Gerar(p, true);
+        ASSERT_TRUE(r.erro) << outra;
+        EXPECT_NE(r.erro->find("não é um conjunto de discos"), std::string::npos) << *r.erro;
+        EXPECT_EQ(Ler(outra), "meu");
+        EXPECT_EQ(Ler(saida / "DISCO.001" / "antigo.txt"), "antigo");
+        fs::remove(outra);
+    }
     r = Gerar(p, true);
     ASSERT_FALSE(r.erro) << *r.erro;
-    EXPECT_FALSE(fs::exists(saida / "antigo.txt"));
+    EXPECT_FALSE(fs::exists(saida / "DISCO.001" / "antigo.txt"));
     EXPECT_EQ(Ler(saida / "DISCO.001" / "a.txt"), "novo");
     for (const auto& e : fs::directory_iterator(raiz))
         EXPECT_EQ(e.path().filename().string().find(".gerando"), std::string::npos);

@@ -1,5 +1,6 @@
 #include "ProjetoDiscos.h"
 
+#include "GrupoProgramas.h"
 #include "Perfil.h"
 #include "Texto1252.h"
 #include "mSetuplb.h"
@@ -62,6 +63,33 @@ std::vector<std::pair<std::string, std::string>> Valores(std::string_view conteu
 
 std::string Citar(std::string_view secao, std::string_view chave) {
     return "[" + std::string(secao) + "] " + std::string(chave);
+}
+
+constexpr std::size_t listaItens = 0;
+
+// The installer sends the group and its items at the very end; one it could
+// not send would leave the installation unfinished there.
+std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_view conteudo) {
+    std::string grupo;
+    for (const auto& [chave, valor] : p.info)
+        if (chave == std::string_view("Grupo de Programa")) grupo = valor;
+    if (!grupo.empty() &&
+        (!NomeGrupoValido(grupo) || grupo.find('"') != std::string::npos ||
+         ("[CreateGroup(" + ArgumentoComando(grupo) + ")]\r").size() > maxComandoGrupo))
+        return Citar("Info", "Grupo de Programa") +
+               ": o instalador não poderia criar o grupo \""_ansi + grupo +
+               "\" (barras, \"..\", aspas ou nome longo demais)."_ansi;
+    for (const auto& [chave, valor] : Valores(conteudo, secoesListas[listaItens])) {
+        // Name and command line are sent; a third field is not.
+        const std::size_t v1 = valor.find(',');
+        const std::size_t v2 = v1 == std::string::npos ? v1 : valor.find(',', v1 + 1);
+        std::string enviado = valor.substr(0, v2);
+        if (v1 == std::string::npos || SemBrancos(enviado.substr(v1 + 1)).empty() ||
+            enviado.find('"') != std::string::npos)
+            return Citar(secoesListas[listaItens], chave) +
+                   ": o item precisa de nome e linha de comando, sem aspas."_ansi;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> LerFontes(std::string_view conteudo, const char* secao, bool zip,
@@ -153,6 +181,8 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
             p.listas[l].push_back(valor);
         }
     }
+
+    if (auto e = ConferirGrupo(p, conteudo)) return e;
 
     if (auto e = LerFontes(conteudo, "Arquivos", false, p.arquivos)) return e;
     if (auto e = LerFontes(conteudo, "Compactar", true, p.compactar)) return e;

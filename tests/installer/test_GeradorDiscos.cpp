@@ -215,6 +215,13 @@ TEST_F(Gerador, RefusalsLeaveNothingBehind) {
         {base + "[Executar Arquivos]\n1=" + std::string(260, 'x') + "\n[Discos]\nTamanho=CD\n",
          "255 caracteres"},
     };
+    // What the installer could not send at the very end of an installation.
+    const std::string resto = "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
+    for (const std::string& grupo : std::vector<std::string>{"a\\b", "a/b", "..", "x..y", "Meu \"App\"", std::string(240, 'g')})
+        casos.push_back({"[Info]\nGrupo de Programa=" + grupo + "\n" + resto, "Grupo de Programa"});
+    for (const std::string& item : std::vector<std::string>{"Sem Linha", "Sem Linha,", "Nome \"x\",c:\\a.exe", "Nome,c:\\\"a\".exe"})
+        casos.push_back({base + "[Itens do Grupo]\n1=" + item + "\n[Discos]\nTamanho=CD\n",
+                         "[Itens do Grupo] 1"});
     for (std::size_t i = 1; i < casos.size(); ++i) {
         Resultado r = Gerar(casos[i].projeto);
         ASSERT_TRUE(r.erro) << i;

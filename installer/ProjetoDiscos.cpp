@@ -46,21 +46,6 @@ std::string SemBrancos(std::string_view t) {
     return std::string(t);
 }
 
-// The values of a section in file order; a key met again adds nothing and an
-// empty value gives no entry, as the installer reads its lists.
-std::vector<std::pair<std::string, std::string>> Valores(std::string_view conteudo,
-                                                         std::string_view secao) {
-    std::vector<std::pair<std::string, std::string>> r;
-    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
-        bool repetida = false;
-        for (const auto& [c, v] : r) repetida = repetida || IguaisSemCaixa(c, chave);
-        if (repetida) continue;
-        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
-        if (!valor.empty()) r.emplace_back(chave, std::move(valor));
-    }
-    return r;
-}
-
 std::string Citar(std::string_view secao, std::string_view chave) {
     return "[" + std::string(secao) + "] " + std::string(chave);
 }
@@ -79,7 +64,7 @@ std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_vie
         return Citar("Info", "Grupo de Programa") +
                ": o instalador não poderia criar o grupo \""_ansi + grupo +
                "\" (barras, \"..\", aspas ou nome longo demais)."_ansi;
-    for (const auto& [chave, valor] : Valores(conteudo, secoesListas[listaItens])) {
+    for (const auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[listaItens])) {
         // Name and command line are sent; a third field is not.
         const std::size_t v1 = valor.find(',');
         const std::size_t v2 = v1 == std::string::npos ? v1 : valor.find(',', v1 + 1);
@@ -94,7 +79,7 @@ std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_vie
 
 std::optional<std::string> LerFontes(std::string_view conteudo, const char* secao, bool zip,
                                      std::vector<FonteProjeto>& fontes) {
-    for (auto& [chave, valor] : Valores(conteudo, secao)) {
+    for (auto& [chave, valor] : EntradasSecao(conteudo, secao)) {
         FonteProjeto f;
         f.chave = Citar(secao, chave);
         std::size_t v1 = valor.find(',');
@@ -149,7 +134,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     if (conteudo.find('\0') != std::string_view::npos)
         return "O arquivo de projeto não é um arquivo de texto."_ansi;
 
-    for (auto& [chave, valor] : Valores(conteudo, "Info")) {
+    for (auto& [chave, valor] : EntradasSecao(conteudo, "Info")) {
         const ChaveInfo* conhecida = nullptr;
         for (const auto& c : chavesInfo)
             if (IguaisSemCaixa(chave, c.nome)) conhecida = &c;
@@ -173,7 +158,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     }
 
     for (std::size_t l = 0; l < secoesListas.size(); ++l) {
-        for (auto& [chave, valor] : Valores(conteudo, secoesListas[l])) {
+        for (auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[l])) {
             std::string entrada = "item" + std::to_string(p.listas[l].size() + 1) + "=" + valor;
             if (entrada.size() + 1 > 255)
                 return Citar(secoesListas[l], chave) +

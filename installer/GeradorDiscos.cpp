@@ -759,10 +759,6 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         obs.DiscoGravado(static_cast<int>(d), totalDiscos, ocupado);
     }
     fs::remove_all(pastaPacotes, ec);
-    // The hidden folder was private while it was being built.
-    mode_t mascara = ::umask(0);
-    ::umask(mascara);
-    ::chmod(prov.caminho.c_str(), 0777 & ~mascara);
 
     if (auto e = PorNoLugar(prov, o.saida)) return e;
     resumo = Resumir(arquivos, plano, totalBytes);

@@ -1,6 +1,7 @@
 #include "ProjetoDiscos.h"
 
 #include "GrupoProgramas.h"
+#include "Integracao.h"
 #include "Perfil.h"
 #include "Texto1252.h"
 #include "mSetuplb.h"
@@ -50,7 +51,7 @@ std::string Citar(std::string_view secao, std::string_view chave) {
     return "[" + std::string(secao) + "] " + std::string(chave);
 }
 
-constexpr std::size_t listaItens = 0;
+constexpr std::size_t listaItens = 0, listaExecutar = 3;
 
 // The installer sends the group and its items at the very end; one it could
 // not send would leave the installation unfinished there.
@@ -73,6 +74,19 @@ std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_vie
             enviado.find('"') != std::string::npos)
             return Citar(secoesListas[listaItens], chave) +
                    ": o item precisa de nome e linha de comando, sem aspas."_ansi;
+    }
+    return std::nullopt;
+}
+
+// A show-window code that is no integer stops the installation there.
+std::optional<std::string> ConferirProgramas(std::string_view conteudo) {
+    for (const auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[listaExecutar])) {
+        const std::size_t v1 = valor.find(',');
+        const std::string codigo =
+            v1 == std::string::npos ? "" : valor.substr(v1 + 1, valor.find(',', v1 + 1) - v1 - 1);
+        if (!InteiroEstrito(Minusculas1252(codigo)))
+            return Citar(secoesListas[listaExecutar], chave) + ": \"" + codigo +
+                   "\" não é um código de janela (um número inteiro, como 1)."_ansi;
     }
     return std::nullopt;
 }
@@ -168,6 +182,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     }
 
     if (auto e = ConferirGrupo(p, conteudo)) return e;
+    if (auto e = ConferirProgramas(conteudo)) return e;
 
     if (auto e = LerFontes(conteudo, "Arquivos", false, p.arquivos)) return e;
     if (auto e = LerFontes(conteudo, "Compactar", true, p.compactar)) return e;

@@ -222,13 +222,23 @@ TEST_F(Gerador, RefusalsLeaveNothingBehind) {
     for (const std::string& item : std::vector<std::string>{"Sem Linha", "Sem Linha,", "Nome \"x\",c:\\a.exe", "Nome,c:\\\"a\".exe"})
         casos.push_back({base + "[Itens do Grupo]\n1=" + item + "\n[Discos]\nTamanho=CD\n",
                          "[Itens do Grupo] 1"});
+    for (const std::string& programa : std::vector<std::string>{"@DIRBASE\\a.exe", "a.exe,um,/s", "a.exe,,/s", "a.exe,1 ,/s"})
+        casos.push_back({base + "[Executar Arquivos]\n1=" + programa + "\n[Discos]\nTamanho=CD\n",
+                         "código de janela"});
+    // A sound one, with a hexadecimal code and no parameters.
+    casos.push_back({base + "[Executar Arquivos]\n1=a.exe,$1\n2=b.exe, 3,/x\n[Discos]\nTamanho=ilimitado\n", ""});
     for (std::size_t i = 1; i < casos.size(); ++i) {
+        if (casos[i].trecho.empty()) continue;
         Resultado r = Gerar(casos[i].projeto);
         ASSERT_TRUE(r.erro) << i;
         EXPECT_NE(r.erro->find(casos[i].trecho), std::string::npos) << *r.erro;
         EXPECT_TRUE(NadaDeixado()) << i;
     }
-    ASSERT_FALSE(Gerar(casos[0].projeto).erro);
+    for (const Caso& c : casos) {
+        if (!c.trecho.empty()) continue;
+        auto r = Gerar(c.projeto, true);
+        EXPECT_FALSE(r.erro) << *r.erro;
+    }
 }
 
 TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <system_error>
@@ -423,6 +422,33 @@ bool ConjuntoAnterior(const fs::path& saida) {
     return !ec;
 }
 
+// The project file whole: a regular file of a project's size (a folder or a
+// disk image named by mistake is refused, not read).
+std::optional<std::string> LerProjetoHost(const fs::path& projeto, std::string& conteudo) {
+    constexpr off_t limite = 16 << 20;
+    const std::string nome = Host1252(projeto);
+    Descritor f(::open(projeto.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (f.fd() < 0 || ::fstat(f.fd(), &st) != 0)
+        return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+    if (!S_ISREG(st.st_mode)) return "O arquivo de projeto "_ansi + nome + " não é um arquivo."_ansi;
+    if (st.st_size > limite)
+        return "O arquivo de projeto "_ansi + nome + " é grande demais para um projeto (" +
+               std::to_string(st.st_size) + " bytes)."_ansi;
+    conteudo.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t lidos = 0;
+    while (lidos < conteudo.size()) {
+        ssize_t r = ::read(f.fd(), conteudo.data() + lidos, conteudo.size() - lidos);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0)
+            return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+        if (r == 0) break;
+        lidos += static_cast<std::size_t>(r);
+    }
+    conteudo.resize(lidos);
+    return std::nullopt;
+}
+
 fs::path PastaDoExecutavel() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -570,12 +596,7 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
 
     // ---- Everything that can be refused without writing ----
     std::string conteudo;
-    {
-        std::ifstream f(o.projeto, std::ios::binary);
-        if (!f) return "Não foi possível ler o arquivo de projeto "_ansi + Host1252(o.projeto) + ".";
-        conteudo.assign(std::istreambuf_iterator<char>(f), {});
-        if (f.bad()) return "Não foi possível ler o arquivo de projeto "_ansi + Host1252(o.projeto) + ".";
-    }
+    if (auto e = LerProjetoHost(o.projeto, conteudo)) return e;
     ProjetoDiscos projeto;
     if (auto e = LerProjeto(conteudo, projeto)) return Host1252(o.projeto) + ": " + *e;
     for (const auto& a : projeto.avisos) obs.Aviso(a);

@@ -326,6 +326,26 @@ TEST_F(Gerador, LimitsOfTheInstallerAreRefusedBeforeWriting) {
     EXPECT_TRUE(NadaDeixado());
 }
 
+TEST_F(Gerador, AProjectThatIsNoTextFileIsRefused) {
+    auto gerar = [&](const fs::path& projeto) {
+        OpcoesGerador o;
+        o.projeto = projeto;
+        o.saida = saida;
+        o.programas = programas;
+        Resultado r;
+        if (auto e = GerarDiscos(o, r.obs, r.resumo)) r.erro = Cp1252ParaUtf8(*e);
+        return r;
+    };
+    fs::create_directories(raiz / "pasta.zgp");
+    Escrever(raiz / "grande.zgp", std::string(17 << 20, ';'));
+    for (const fs::path& p : {raiz / "pasta.zgp", raiz / "falta.zgp", raiz / "grande.zgp"}) {
+        Resultado r = gerar(p);
+        ASSERT_TRUE(r.erro) << p;
+        EXPECT_NE(r.erro->find("arquivo de projeto"), std::string::npos) << *r.erro;
+        EXPECT_FALSE(fs::exists(saida));
+    }
+}
+
 TEST_F(Gerador, ExistingOutputIsKeptUnlessReplacing) {
     Escrever(raiz / "fonte" / "a.txt", "novo");
     const std::string p = std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";

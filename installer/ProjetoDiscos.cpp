@@ -78,6 +78,19 @@ std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_vie
     return std::nullopt;
 }
 
+// An application in a drive's root (with the default drives, the user's home
+// folder) could never be uninstalled: the uninstall deletes no root.
+std::optional<std::string> ConferirDiretorioBase(const ProjetoDiscos& p) {
+    std::string base;
+    for (const auto& [chave, valor] : p.info)
+        if (chave == std::string_view("Diretorio Base")) base = valor;
+    std::string pasta = base.size() >= 2 && base[1] == ':' ? base.substr(2) : base;
+    if (pasta.find_first_not_of("\\ ") == std::string::npos)
+        return Citar("Info", "Diretorio Base") + ": falta a pasta do aplicativo (ex.: \\APLIC); "
+                     "instalado na raiz da unidade, ele não poderia ser desinstalado."_ansi;
+    return std::nullopt;
+}
+
 // A show-window code that is no integer stops the installation there.
 std::optional<std::string> ConferirProgramas(std::string_view conteudo) {
     for (const auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[listaExecutar])) {
@@ -183,6 +196,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
 
     if (auto e = ConferirGrupo(p, conteudo)) return e;
     if (auto e = ConferirProgramas(conteudo)) return e;
+    if (auto e = ConferirDiretorioBase(p)) return e;
 
     if (auto e = LerFontes(conteudo, "Arquivos", false, p.arquivos)) return e;
     if (auto e = LerFontes(conteudo, "Compactar", true, p.compactar)) return e;

@@ -218,13 +218,16 @@ TEST_F(Gerador, RefusalsLeaveNothingBehind) {
     // What the installer could not send at the very end of an installation.
     const std::string resto = "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
     for (const std::string& grupo : std::vector<std::string>{"a\\b", "a/b", "..", "x..y", "Meu \"App\"", std::string(240, 'g')})
-        casos.push_back({"[Info]\nGrupo de Programa=" + grupo + "\n" + resto, "Grupo de Programa"});
+        casos.push_back({"[Info]\nDiretorio Base=\\APP\nGrupo de Programa=" + grupo + "\n" + resto,
+                         "Grupo de Programa"});
     for (const std::string& item : std::vector<std::string>{"Sem Linha", "Sem Linha,", "Nome \"x\",c:\\a.exe", "Nome,c:\\\"a\".exe"})
         casos.push_back({base + "[Itens do Grupo]\n1=" + item + "\n[Discos]\nTamanho=CD\n",
                          "[Itens do Grupo] 1"});
     for (const std::string& programa : std::vector<std::string>{"@DIRBASE\\a.exe", "a.exe,um,/s", "a.exe,,/s", "a.exe,1 ,/s"})
         casos.push_back({base + "[Executar Arquivos]\n1=" + programa + "\n[Discos]\nTamanho=CD\n",
                          "código de janela"});
+    for (const std::string& dir : std::vector<std::string>{"", "Diretorio Base=\\\n", "Diretorio Base=C:\\\n"})
+        casos.push_back({"[Info]\n" + dir + resto, "Diretorio Base"});
     // A sound one, with a hexadecimal code and no parameters.
     casos.push_back({base + "[Executar Arquivos]\n1=a.exe,$1\n2=b.exe, 3,/x\n[Discos]\nTamanho=ilimitado\n", ""});
     for (std::size_t i = 1; i < casos.size(); ++i) {

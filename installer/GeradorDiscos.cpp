@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <system_error>
@@ -407,6 +406,49 @@ ResumoGerador Resumir(const std::vector<ArquivoConjunto>& arquivos, const PlanoD
     return r;
 }
 
+// What --substituir may replace: an earlier set (only DISCO.nnn folders) or
+// an empty folder, never a folder of the user's named by mistake.
+bool ConjuntoAnterior(const fs::path& saida) {
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(saida, ec))) return false;
+    for (fs::directory_iterator it(saida, ec), fim; it != fim; it.increment(ec)) {
+        if (ec) return false;
+        const std::string n = it->path().filename().string();
+        if (n.size() != 9 || !n.starts_with("DISCO.") ||
+            !std::all_of(n.begin() + 6, n.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+            !it->is_directory(ec) || it->is_symlink(ec))
+            return false;
+    }
+    return !ec;
+}
+
+// The project file whole: a regular file of a project's size (a folder or a
+// disk image named by mistake is refused, not read).
+std::optional<std::string> LerProjetoHost(const fs::path& projeto, std::string& conteudo) {
+    constexpr off_t limite = 16 << 20;
+    const std::string nome = Host1252(projeto);
+    Descritor f(::open(projeto.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (f.fd() < 0 || ::fstat(f.fd(), &st) != 0)
+        return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+    if (!S_ISREG(st.st_mode)) return "O arquivo de projeto "_ansi + nome + " não é um arquivo."_ansi;
+    if (st.st_size > limite)
+        return "O arquivo de projeto "_ansi + nome + " é grande demais para um projeto (" +
+               std::to_string(st.st_size) + " bytes)."_ansi;
+    conteudo.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t lidos = 0;
+    while (lidos < conteudo.size()) {
+        ssize_t r = ::read(f.fd(), conteudo.data() + lidos, conteudo.size() - lidos);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0)
+            return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+        if (r == 0) break;
+        lidos += static_cast<std::size_t>(r);
+    }
+    conteudo.resize(lidos);
+    return std::nullopt;
+}
+
 fs::path PastaDoExecutavel() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -554,20 +596,21 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
 
     // ---- Everything that can be refused without writing ----
     std::string conteudo;
-    {
-        std::ifstream f(o.projeto, std::ios::binary);
-        if (!f) return "Não foi possível ler o arquivo de projeto "_ansi + Host1252(o.projeto) + ".";
-        conteudo.assign(std::istreambuf_iterator<char>(f), {});
-        if (f.bad()) return "Não foi possível ler o arquivo de projeto "_ansi + Host1252(o.projeto) + ".";
-    }
+    if (auto e = LerProjetoHost(o.projeto, conteudo)) return e;
     ProjetoDiscos projeto;
     if (auto e = LerProjeto(conteudo, projeto)) return Host1252(o.projeto) + ": " + *e;
     for (const auto& a : projeto.avisos) obs.Aviso(a);
     const TamanhoDisco& disco = projeto.disco;
 
-    if (fs::exists(fs::symlink_status(o.saida, ec)) && !o.substituir)
-        return "A pasta de saída "_ansi + saida1252 +
-               " já existe (use --substituir para trocá-la)."_ansi;
+    if (fs::exists(fs::symlink_status(o.saida, ec))) {
+        if (!o.substituir)
+            return "A pasta de saída "_ansi + saida1252 +
+                   " já existe (use --substituir para trocá-la)."_ansi;
+        if (!ConjuntoAnterior(o.saida))
+            return "A pasta de saída "_ansi + saida1252 +
+                   " já existe e não é um conjunto de discos (só pastas DISCO.nnn); ela não "
+                   "será trocada."_ansi;
+    }
     fs::path pai = fs::absolute(o.saida, ec).parent_path();
     if (!fs::is_directory(pai, ec))
         return "A pasta "_ansi + Host1252(pai) + ", onde a saída ficaria, não existe."_ansi;
@@ -737,10 +780,6 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         obs.DiscoGravado(static_cast<int>(d), totalDiscos, ocupado);
     }
     fs::remove_all(pastaPacotes, ec);
-    // The hidden folder was private while it was being built.
-    mode_t mascara = ::umask(0);
-    ::umask(mascara);
-    ::chmod(prov.caminho.c_str(), 0777 & ~mascara);
 
     if (auto e = PorNoLugar(prov, o.saida)) return e;
     resumo = Resumir(arquivos, plano, totalBytes);

@@ -35,9 +35,18 @@ std::string Campo(const std::vector<std::string>& campos, std::size_t n) {
     return n <= campos.size() ? campos[n - 1] : std::string();
 }
 
-// The whole text must be the number, as a strict integer conversion wants:
-// blanks before it, a sign, decimal digits or "$" / "0x" and hexadecimal ones.
-std::optional<int32_t> Inteiro(std::string_view t) {
+void RemoverGrupo(Interacao& ui, const std::string& grupo) {
+    // A name that is no single folder inside the applications folder could
+    // lead the deletion elsewhere: the group step is skipped.
+    if (!NomeGrupoValido(grupo)) return;
+    if (auto programas = PastaProgramas(); programas && PastaExiste(*programas))
+        ApagarPasta(*programas + "\\" + grupo, &ui);
+    RemoverMenuGrupo(grupo);
+}
+
+} // namespace
+
+std::optional<int32_t> InteiroEstrito(std::string_view t) {
     while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
     bool negativo = !t.empty() && t.front() == '-';
     if (!t.empty() && (t.front() == '-' || t.front() == '+')) t.remove_prefix(1);
@@ -60,17 +69,6 @@ std::optional<int32_t> Inteiro(std::string_view t) {
     if (v > (negativo ? 0x80000000ull : 0x7FFFFFFFull)) return std::nullopt;
     return static_cast<int32_t>(negativo ? -static_cast<int64_t>(v) : static_cast<int64_t>(v));
 }
-
-void RemoverGrupo(Interacao& ui, const std::string& grupo) {
-    // A name that is no single folder inside the applications folder could
-    // lead the deletion elsewhere: the group step is skipped.
-    if (!NomeGrupoValido(grupo)) return;
-    if (auto programas = PastaProgramas(); programas && PastaExiste(*programas))
-        ApagarPasta(*programas + "\\" + grupo, &ui);
-    RemoverMenuGrupo(grupo);
-}
-
-} // namespace
 
 void DefinirIniciadorProgramas(IniciadorProgramas i) {
     iniciador = std::move(i);
@@ -101,7 +99,7 @@ bool ExecutarArquivos(Interacao& ui) {
         auto campos = CamposEntrada(ArquivosExecutar, i);
         const std::string programa = Campo(campos, 1);
         if (!ArquivoExiste(programa)) continue;
-        auto mostrar = Inteiro(Campo(campos, 2));
+        auto mostrar = InteiroEstrito(Campo(campos, 2));
         if (!mostrar) {
             ui.CursorNormal();
             ui.MensagemSimples(tituloAplicacao,

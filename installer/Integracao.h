@@ -7,7 +7,9 @@
 
 #include "Interacao.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 // Writes field 4 under key field 3 of section field 2 into the INI file of
@@ -19,6 +21,11 @@ bool AlterarArquivosINI(Interacao& ui);
 // programs only, without waiting. False when field 2 is not an integer: the
 // platform's message was shown and the sequence stops.
 bool ExecutarArquivos(Interacao& ui);
+
+// Field 2 of "Executar Arquivos" as the installer converts it: the whole text
+// is the number (blanks before it, a sign, decimal digits, or "$" / "0x" and
+// hexadecimal ones); nullopt otherwise.
+std::optional<int32_t> InteiroEstrito(std::string_view texto);
 
 // Sends "[CreateGroup(group)]" and one "[AddItem(command line,name)]" per item
 // to the program group service. False when a command could not be sent: the

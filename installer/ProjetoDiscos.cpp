@@ -1,5 +1,7 @@
 #include "ProjetoDiscos.h"
 
+#include "GrupoProgramas.h"
+#include "Integracao.h"
 #include "Perfil.h"
 #include "Texto1252.h"
 #include "mSetuplb.h"
@@ -45,28 +47,66 @@ std::string SemBrancos(std::string_view t) {
     return std::string(t);
 }
 
-// The values of a section in file order; a key met again adds nothing and an
-// empty value gives no entry, as the installer reads its lists.
-std::vector<std::pair<std::string, std::string>> Valores(std::string_view conteudo,
-                                                         std::string_view secao) {
-    std::vector<std::pair<std::string, std::string>> r;
-    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
-        bool repetida = false;
-        for (const auto& [c, v] : r) repetida = repetida || IguaisSemCaixa(c, chave);
-        if (repetida) continue;
-        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
-        if (!valor.empty()) r.emplace_back(chave, std::move(valor));
-    }
-    return r;
-}
-
 std::string Citar(std::string_view secao, std::string_view chave) {
     return "[" + std::string(secao) + "] " + std::string(chave);
 }
 
+constexpr std::size_t listaItens = 0, listaExecutar = 3;
+
+// The installer sends the group and its items at the very end; one it could
+// not send would leave the installation unfinished there.
+std::optional<std::string> ConferirGrupo(const ProjetoDiscos& p, std::string_view conteudo) {
+    std::string grupo;
+    for (const auto& [chave, valor] : p.info)
+        if (chave == std::string_view("Grupo de Programa")) grupo = valor;
+    if (!grupo.empty() &&
+        (!NomeGrupoValido(grupo) || grupo.find('"') != std::string::npos ||
+         ("[CreateGroup(" + ArgumentoComando(grupo) + ")]\r").size() > maxComandoGrupo))
+        return Citar("Info", "Grupo de Programa") +
+               ": o instalador não poderia criar o grupo \""_ansi + grupo +
+               "\" (barras, \"..\", aspas ou nome longo demais)."_ansi;
+    for (const auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[listaItens])) {
+        // Name and command line are sent; a third field is not.
+        const std::size_t v1 = valor.find(',');
+        const std::size_t v2 = v1 == std::string::npos ? v1 : valor.find(',', v1 + 1);
+        std::string enviado = valor.substr(0, v2);
+        if (v1 == std::string::npos || SemBrancos(enviado.substr(v1 + 1)).empty() ||
+            enviado.find('"') != std::string::npos)
+            return Citar(secoesListas[listaItens], chave) +
+                   ": o item precisa de nome e linha de comando, sem aspas."_ansi;
+    }
+    return std::nullopt;
+}
+
+// An application in a drive's root (with the default drives, the user's home
+// folder) could never be uninstalled: the uninstall deletes no root.
+std::optional<std::string> ConferirDiretorioBase(const ProjetoDiscos& p) {
+    std::string base;
+    for (const auto& [chave, valor] : p.info)
+        if (chave == std::string_view("Diretorio Base")) base = valor;
+    std::string pasta = base.size() >= 2 && base[1] == ':' ? base.substr(2) : base;
+    if (pasta.find_first_not_of("\\ ") == std::string::npos)
+        return Citar("Info", "Diretorio Base") + ": falta a pasta do aplicativo (ex.: \\APLIC); "
+                     "instalado na raiz da unidade, ele não poderia ser desinstalado."_ansi;
+    return std::nullopt;
+}
+
+// A show-window code that is no integer stops the installation there.
+std::optional<std::string> ConferirProgramas(std::string_view conteudo) {
+    for (const auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[listaExecutar])) {
+        const std::size_t v1 = valor.find(',');
+        const std::string codigo =
+            v1 == std::string::npos ? "" : valor.substr(v1 + 1, valor.find(',', v1 + 1) - v1 - 1);
+        if (!InteiroEstrito(Minusculas1252(codigo)))
+            return Citar(secoesListas[listaExecutar], chave) + ": \"" + codigo +
+                   "\" não é um código de janela (um número inteiro, como 1)."_ansi;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> LerFontes(std::string_view conteudo, const char* secao, bool zip,
                                      std::vector<FonteProjeto>& fontes) {
-    for (auto& [chave, valor] : Valores(conteudo, secao)) {
+    for (auto& [chave, valor] : EntradasSecao(conteudo, secao)) {
         FonteProjeto f;
         f.chave = Citar(secao, chave);
         std::size_t v1 = valor.find(',');
@@ -121,7 +161,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     if (conteudo.find('\0') != std::string_view::npos)
         return "O arquivo de projeto não é um arquivo de texto."_ansi;
 
-    for (auto& [chave, valor] : Valores(conteudo, "Info")) {
+    for (auto& [chave, valor] : EntradasSecao(conteudo, "Info")) {
         const ChaveInfo* conhecida = nullptr;
         for (const auto& c : chavesInfo)
             if (IguaisSemCaixa(chave, c.nome)) conhecida = &c;
@@ -145,7 +185,7 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     }
 
     for (std::size_t l = 0; l < secoesListas.size(); ++l) {
-        for (auto& [chave, valor] : Valores(conteudo, secoesListas[l])) {
+        for (auto& [chave, valor] : EntradasSecao(conteudo, secoesListas[l])) {
             std::string entrada = "item" + std::to_string(p.listas[l].size() + 1) + "=" + valor;
             if (entrada.size() + 1 > 255)
                 return Citar(secoesListas[l], chave) +
@@ -153,6 +193,10 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
             p.listas[l].push_back(valor);
         }
     }
+
+    if (auto e = ConferirGrupo(p, conteudo)) return e;
+    if (auto e = ConferirProgramas(conteudo)) return e;
+    if (auto e = ConferirDiretorioBase(p)) return e;
 
     if (auto e = LerFontes(conteudo, "Arquivos", false, p.arquivos)) return e;
     if (auto e = LerFontes(conteudo, "Compactar", true, p.compactar)) return e;

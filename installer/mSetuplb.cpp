@@ -41,6 +41,22 @@ std::vector<std::string> ArquivosDescompactar;
 std::vector<std::string> ArquivosINI;
 std::vector<std::string> ArquivosExecutar;
 
+std::vector<std::pair<std::string, std::string>> EntradasSecao(std::string_view conteudo,
+                                                               std::string_view secao) {
+    std::vector<std::pair<std::string, std::string>> r;
+    std::vector<std::string> vistas;
+    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
+        bool repetida = false;
+        for (const auto& v : vistas)
+            repetida = repetida || IguaisSemCaixa(v, chave);
+        if (repetida) continue;
+        vistas.push_back(chave);
+        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
+        if (!valor.empty()) r.emplace_back(chave, std::move(valor));
+    }
+    return r;
+}
+
 namespace {
 
 const char* const secaoInfo = "Info";
@@ -110,16 +126,8 @@ int32_t LerInteiro(std::string_view conteudo, const char* chave) {
 // an empty value gives no text (the first occurrence's value counts).
 void LerLista(std::string_view conteudo, const char* secao, std::vector<std::string>& lista) {
     lista.clear();
-    std::vector<std::string> vistas;
-    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
-        bool repetida = false;
-        for (const auto& v : vistas)
-            repetida = repetida || IguaisSemCaixa(v, chave);
-        if (repetida) continue;
-        vistas.push_back(chave);
-        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
-        if (!valor.empty()) lista.push_back(chave + "=" + valor);
-    }
+    for (const auto& [chave, valor] : EntradasSecao(conteudo, secao))
+        lista.push_back(chave + "=" + valor);
 }
 
 class Ampulheta {

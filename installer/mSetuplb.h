@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A colour as 0x00BBGGRR; 0x80000000 + index names a system colour of the
@@ -68,6 +69,11 @@ void LerDiretoriosWindows();
 // neither a name nor a number; the settings read before the failure keep the
 // values they got. The hourglass is shown while it reads.
 bool LerArquivoComandos(Interacao& ui, std::string_view arquivoDos);
+
+// The key and value of every entry of a list section of an INI text, in file
+// order: a key met again and an empty value give no entry.
+std::vector<std::pair<std::string, std::string>> EntradasSecao(std::string_view conteudo,
+                                                               std::string_view secao);
 
 // A colour name (without regard to case) or an integer, decimal or "$" and
 // hexadecimal digits; nullopt for anything else.

@@ -31,7 +31,7 @@ const char* const uso =
     "pelo arquivo de projeto PROJETO.\n"
     "\n"
     "Opções:\n"
-    "  --substituir       troca a pasta SAIDA se ela já existir\n"
+    "  --substituir       troca a pasta SAIDA se ela já tiver um conjunto anterior\n"
     "  --programas PASTA  pasta com o zentrava e a libzentunz.so a copiar no disco 1\n"
     "                     (padrão: a pasta deste programa)\n"
     "  --silencioso       não mostra o progresso nem os avisos\n"

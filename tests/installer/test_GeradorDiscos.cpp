@@ -215,13 +215,33 @@ TEST_F(Gerador, RefusalsLeaveNothingBehind) {
         {base + "[Executar Arquivos]\n1=" + std::string(260, 'x') + "\n[Discos]\nTamanho=CD\n",
          "255 caracteres"},
     };
+    // What the installer could not send at the very end of an installation.
+    const std::string resto = "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
+    for (const std::string& grupo : std::vector<std::string>{"a\\b", "a/b", "..", "x..y", "Meu \"App\"", std::string(240, 'g')})
+        casos.push_back({"[Info]\nDiretorio Base=\\APP\nGrupo de Programa=" + grupo + "\n" + resto,
+                         "Grupo de Programa"});
+    for (const std::string& item : std::vector<std::string>{"Sem Linha", "Sem Linha,", "Nome \"x\",c:\\a.exe", "Nome,c:\\\"a\".exe"})
+        casos.push_back({base + "[Itens do Grupo]\n1=" + item + "\n[Discos]\nTamanho=CD\n",
+                         "[Itens do Grupo] 1"});
+    for (const std::string& programa : std::vector<std::string>{"@DIRBASE\\a.exe", "a.exe,um,/s", "a.exe,,/s", "a.exe,1 ,/s"})
+        casos.push_back({base + "[Executar Arquivos]\n1=" + programa + "\n[Discos]\nTamanho=CD\n",
+                         "código de janela"});
+    for (const std::string& dir : std::vector<std::string>{"", "Diretorio Base=\\\n", "Diretorio Base=C:\\\n"})
+        casos.push_back({"[Info]\n" + dir + resto, "Diretorio Base"});
+    // A sound one, with a hexadecimal code and no parameters.
+    casos.push_back({base + "[Executar Arquivos]\n1=a.exe,$1\n2=b.exe, 3,/x\n[Discos]\nTamanho=ilimitado\n", ""});
     for (std::size_t i = 1; i < casos.size(); ++i) {
+        if (casos[i].trecho.empty()) continue;
         Resultado r = Gerar(casos[i].projeto);
         ASSERT_TRUE(r.erro) << i;
         EXPECT_NE(r.erro->find(casos[i].trecho), std::string::npos) << *r.erro;
         EXPECT_TRUE(NadaDeixado()) << i;
     }
-    ASSERT_FALSE(Gerar(casos[0].projeto).erro);
+    for (const Caso& c : casos) {
+        if (!c.trecho.empty()) continue;
+        auto r = Gerar(c.projeto, true);
+        EXPECT_FALSE(r.erro) << *r.erro;
+    }
 }
 
 TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
@@ -309,17 +329,49 @@ TEST_F(Gerador, LimitsOfTheInstallerAreRefusedBeforeWriting) {
     EXPECT_TRUE(NadaDeixado());
 }
 
+TEST_F(Gerador, AProjectThatIsNoTextFileIsRefused) {
+    auto gerar = [&](const fs::path& projeto) {
+        OpcoesGerador o;
+        o.projeto = projeto;
+        o.saida = saida;
+        o.programas = programas;
+        Resultado r;
+        if (auto e = GerarDiscos(o, r.obs, r.resumo)) r.erro = Cp1252ParaUtf8(*e);
+        return r;
+    };
+    fs::create_directories(raiz / "pasta.zgp");
+    Escrever(raiz / "grande.zgp", std::string(17 << 20, ';'));
+    for (const fs::path& p : {raiz / "pasta.zgp", raiz / "falta.zgp", raiz / "grande.zgp"}) {
+        Resultado r = gerar(p);
+        ASSERT_TRUE(r.erro) << p;
+        EXPECT_NE(r.erro->find("arquivo de projeto"), std::string::npos) << *r.erro;
+        EXPECT_FALSE(fs::exists(saida));
+    }
+}
+
 TEST_F(Gerador, ExistingOutputIsKeptUnlessReplacing) {
     Escrever(raiz / "fonte" / "a.txt", "novo");
     const std::string p = std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
-    Escrever(saida / "antigo.txt", "antigo");
+    Escrever(saida / "DISCO.001" / "antigo.txt", "antigo");
     Resultado r = Gerar(p);
     ASSERT_TRUE(r.erro);
     EXPECT_NE(r.erro->find("já existe"), std::string::npos) << *r.erro;
-    EXPECT_EQ(Ler(saida / "antigo.txt"), "antigo");
+    EXPECT_EQ(Ler(saida / "DISCO.001" / "antigo.txt"), "antigo");
+
+    // Only an earlier set is replaced: a folder holding anything else (the
+    // home folder typed by mistake, the project's own folder) is kept whole.
+    for (const fs::path& outra : {saida / "notas.txt", saida / "DISCO.001x", saida / "DISCO.1"}) {
+        Escrever(outra, "meu");
+        r = Gerar(p, true);
+        ASSERT_TRUE(r.erro) << outra;
+        EXPECT_NE(r.erro->find("não é um conjunto de discos"), std::string::npos) << *r.erro;
+        EXPECT_EQ(Ler(outra), "meu");
+        EXPECT_EQ(Ler(saida / "DISCO.001" / "antigo.txt"), "antigo");
+        fs::remove(outra);
+    }
     r = Gerar(p, true);
     ASSERT_FALSE(r.erro) << *r.erro;
-    EXPECT_FALSE(fs::exists(saida / "antigo.txt"));
+    EXPECT_FALSE(fs::exists(saida / "DISCO.001" / "antigo.txt"));
     EXPECT_EQ(Ler(saida / "DISCO.001" / "a.txt"), "novo");
     for (const auto& e : fs::directory_iterator(raiz))
         EXPECT_EQ(e.path().filename().string().find(".gerando"), std::string::npos);

@@ -142,3 +142,22 @@ TEST(GrupoProgramas, ComandosQueNaoPodemSerEnviados) {
     // An item on a drive no drive maps.
     EXPECT_FALSE(progman.Executar("[AddItem(q:\\x.exe,x)]"));
 }
+
+TEST(GrupoProgramas, NomesECaminhosEstranhosDaoEntradasValidas) {
+    Menus m;
+    const std::vector<std::string> nomes{"Programa; com = e [x] #1 %d"_ansi, "Ênfase ~ <b> & |x|"_ansi,
+                                         "=inicio", "#comentario", "[Secao]", "100%"};
+    m.t.Escrever("Pasta 'a' ~ #b/%f $x;=.bin", "");
+    chmod((m.t.Host() + "/Pasta 'a' ~ #b/%f $x;=.bin").c_str(), 0755);
+    ServicoGrupos progman;
+    ASSERT_TRUE(progman.Executar("[CreateGroup(\"Grupo; #1 = [x] %%\")]"));
+    for (const std::string& nome : nomes) {
+        ASSERT_TRUE(progman.Executar("[AddItem(\"c:\\pasta 'a' ~ #b\\%f $x;=.bin a%b c\\d\"," +
+                                     ArgumentoComando(nome) + ")]\r"))
+            << nome;
+    }
+    for (const auto& f : m.Arquivos()) {
+        if (!f.ends_with(".desktop") && !f.ends_with(".directory")) continue;
+        EXPECT_EQ(ValidarDesktop(m.t.Host() + "/" + f), "") << f;
+    }
+}

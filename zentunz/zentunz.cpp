@@ -426,7 +426,8 @@ private:
         for (;;) {
             char* bloco = entrada_.Tamanho(blocoGravacao);
             zip_int64_t lidos = zip_fread(f.get(), bloco, blocoGravacao);
-            if (lidos < 0 && FalhaDeLeitura(zip_file_get_error(f.get()))) return RecusarLeitura(exibido);
+            if (lidos < 0 && FalhaDeLeitura(zip_file_get_error(f.get())))
+                return RecusarLeitura(exibido);
             if (lidos < 0 || e.gravados + static_cast<zip_uint64_t>(lidos) > tamanho)
                 return RecusarDados(exibido);
             if (lidos == 0) break;

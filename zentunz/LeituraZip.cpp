@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentunz {
 
 LeituraZip::~LeituraZip() {
-    if (mapa_) munmap(const_cast<unsigned char*>(mapa_), tamanho_);
     if (fd_ >= 0) close(fd_);
 }
 
@@ -21,23 +18,12 @@ bool LeituraZip::Abrir(const std::string& host) {
     struct stat st;
     if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     tamanho_ = static_cast<uint64_t>(st.st_size);
-    if (tamanho_ > 0) {
-        void* m = mmap(nullptr, tamanho_, PROT_READ, MAP_PRIVATE, fd_, 0);
-        if (m != MAP_FAILED) {
-            mapa_ = static_cast<const unsigned char*>(m);
-            madvise(m, tamanho_, MADV_SEQUENTIAL);
-        }
-    }
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 
 bool LeituraZip::Ler(uint64_t pos, void* destino, std::size_t n) const {
     if (pos > tamanho_ || n > tamanho_ - pos) return false;
-    if (n == 0) return true;
-    if (mapa_) {
-        std::memcpy(destino, mapa_ + pos, n);
-        return true;
-    }
     auto* d = static_cast<char*>(destino);
     while (n > 0) {
         ssize_t r = pread(fd_, d, n, static_cast<off_t>(pos));

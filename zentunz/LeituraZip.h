@@ -1,9 +1,9 @@
-// The archive as the engine reads it: one open file, mapped into memory when
-// the system allows (libzip and the whole-member inflate then read it without
-// a system call per block), read with pread otherwise; and the byte range of
-// every member's local header and compressed data, taken from the central
-// directory, so that an archive whose members share bytes is refused before
-// anything is written.
+// The archive as the engine reads it: one open file, read with pread. Never
+// mapped: a file that another process truncates (or a drive that goes away)
+// under a mapping kills the process with SIGBUS, where a read just comes back
+// short. And the byte range of every member's local header and compressed
+// data, taken from the central directory, so that an archive whose members
+// share bytes is refused before anything is written.
 #pragma once
 
 #include <cstddef>
@@ -25,15 +25,13 @@ public:
     bool Abrir(const std::string& host);
     int fd() const { return fd_; }
     uint64_t Tamanho() const { return tamanho_; }
-    // The whole file, or null when it is not mapped.
-    const unsigned char* Mapa() const { return mapa_; }
-    // Exactly n bytes at pos, or false.
+    // Exactly n bytes at pos, or false (also when the file has shrunk since
+    // it was opened).
     bool Ler(uint64_t pos, void* destino, std::size_t n) const;
 
 private:
     int fd_ = -1;
     uint64_t tamanho_ = 0;
-    const unsigned char* mapa_ = nullptr;
 };
 
 // Where a member's bytes lie: the local header at inicio, the compressed data

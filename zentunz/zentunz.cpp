@@ -212,19 +212,11 @@ public:
     }
 
 private:
-    // libzip reads the mapped file from memory, or the file itself.
+    // libzip reads the file itself: a short read is an error to it too.
     std::unique_ptr<zip_t, ZipFechado> AbrirZip() {
         zip_t* z = nullptr;
-        if (arquivo_.Mapa()) {
-            zip_error_t erro;
-            zip_error_init(&erro);
-            zip_source_t* fonte = zip_source_buffer_create(arquivo_.Mapa(), arquivo_.Tamanho(), 0, &erro);
-            if (fonte && !(z = zip_open_from_source(fonte, ZIP_RDONLY, &erro))) zip_source_free(fonte);
-            zip_error_fini(&erro);
-        } else {
-            int erro = 0, fd = dup(arquivo_.fd());
-            if (fd >= 0 && !(z = zip_fdopen(fd, ZIP_RDONLY, &erro))) close(fd);
-        }
+        int erro = 0, fd = dup(arquivo_.fd());
+        if (fd >= 0 && !(z = zip_fdopen(fd, ZIP_RDONLY, &erro))) close(fd);
         return std::unique_ptr<zip_t, ZipFechado>(z);
     }
 
@@ -271,7 +263,7 @@ private:
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(zip, i, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-            return Recusar(ZENTUNZ_ERRO_DADOS, "Erro de leitura no membro: "_ansi + exibido);
+            return RecusarLeitura(exibido);
         auto partes = ComponentesSeguros(nome);
         if (!partes)
             return Recusar(ZENTUNZ_ERRO_NOME, "Nome inseguro, membro recusado: "_ansi + exibido);
@@ -393,25 +385,22 @@ private:
         return Desfecho::Extraido;
     }
 
-    // Deflated and stored members of bounded size go through libdeflate in
-    // one call, read straight from the mapped archive, and their CRC is
-    // checked before a byte is written: about twice as fast as zlib's stream.
+    // Deflated and stored members of bounded size are read whole and go
+    // through libdeflate in one call, their CRC checked before a byte is
+    // written: about twice as fast as zlib's stream.
     bool EmMemoria(zip_uint64_t i, const zip_stat_t& st) const {
         return descompressor_ && (st.valid & ZIP_STAT_CRC) && st.size <= limiteEmMemoria &&
+               // the compressed size sizes the read buffer: bounded only by the file's
+               faixas_[i].compactado <= limiteEmMemoria &&
                (st.comp_method == ZIP_CM_DEFLATE || st.comp_method == ZIP_CM_STORE) &&
                faixas_[i].fim <= arquivo_.Tamanho();
     }
 
     Desfecho CopiarInteiro(zip_uint64_t i, const zip_stat_t& st, Escrita& e, const std::string& exibido) {
         const zentunz::FaixaMembro& f = faixas_[i];
-        const char* dados;
-        if (arquivo_.Mapa()) {
-            dados = reinterpret_cast<const char*>(arquivo_.Mapa() + f.dados);
-        } else {
-            char* lido = entrada_.Tamanho(f.compactado);
-            if (!arquivo_.Ler(f.dados, lido, f.compactado)) return RecusarDados(exibido);
-            dados = lido;
-        }
+        char* lido = entrada_.Tamanho(f.compactado);
+        if (!arquivo_.Ler(f.dados, lido, f.compactado)) return RecusarLeitura(exibido);
+        const char* dados = lido;
         if (st.comp_method == ZIP_CM_DEFLATE) {
             char* inflado = saida_.Tamanho(st.size);
             if (libdeflate_deflate_decompress(descompressor_.get(), dados, f.compactado, inflado, st.size,
@@ -433,10 +422,12 @@ private:
     // Streams the member through libzip, which checks its CRC at the end.
     Desfecho Copiar(zip_t* zip, zip_uint64_t i, zip_uint64_t tamanho, Escrita& e, const std::string& exibido) {
         std::unique_ptr<zip_file_t, ZipFechado> f(zip_fopen_index(zip, i, 0));
-        if (!f) return Recusar(ZENTUNZ_ERRO_DADOS, "Erro de leitura no membro: "_ansi + exibido);
+        if (!f) return RecusarLeitura(exibido);
         for (;;) {
             char* bloco = entrada_.Tamanho(blocoGravacao);
             zip_int64_t lidos = zip_fread(f.get(), bloco, blocoGravacao);
+            if (lidos < 0 && FalhaDeLeitura(zip_file_get_error(f.get())))
+                return RecusarLeitura(exibido);
             if (lidos < 0 || e.gravados + static_cast<zip_uint64_t>(lidos) > tamanho)
                 return RecusarDados(exibido);
             if (lidos == 0) break;
@@ -447,6 +438,14 @@ private:
         return Desfecho::Extraido;
     }
 
+    // The archive could not be read (it may have shrunk or gone since it was opened).
+    static bool FalhaDeLeitura(zip_error_t* erro) {
+        int codigo = zip_error_code_zip(erro);
+        return codigo == ZIP_ER_READ || codigo == ZIP_ER_SEEK || codigo == ZIP_ER_EOF;
+    }
+    Desfecho RecusarLeitura(const std::string& exibido) {
+        return Recusar(ZENTUNZ_ERRO_DADOS, "Erro de leitura no membro: "_ansi + exibido);
+    }
     Desfecho RecusarDados(const std::string& exibido) {
         return Recusar(ZENTUNZ_ERRO_DADOS,
                        "Erro de CRC ou dados corrompidos, membro descartado: "_ansi + exibido);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,13 @@ protected:
         for (auto& r : relatos)
             if (r.acao == ZENTUNZ_ACAO_MENSAGEM) e.push_back(r.erro);
         return e;
+    }
+    // Every message as its code and text.
+    std::vector<std::string> Mensagens() const {
+        std::vector<std::string> m;
+        for (auto& r : relatos)
+            if (r.acao == ZENTUNZ_ACAO_MENSAGEM) m.push_back(std::to_string(r.erro) + " " + r.texto);
+        return m;
     }
     std::string Ler(const std::string& relativo) const { return LerHost(destino / relativo); }
 };
@@ -320,9 +328,71 @@ std::vector<std::string> Temporarios(const fs::path& pasta) {
     return r;
 }
 
+// Bytes that no compressor shrinks much.
+std::string Embaralhado(std::size_t n) {
+    std::mt19937 g(7);
+    std::string s(n, '\0');
+    for (char& c : s) c = static_cast<char>(g());
+    return s;
+}
+
+// The archive cut short by another process (or a drive going away) while it
+// is extracted: an error report for the members it no longer holds, never a
+// signal, and nothing half-written under a member's name.
+TEST_F(Motor, ArquivoEncurtadoDuranteAExtracao) {
+    const std::string um(100000, 'u'), dois = Embaralhado(200000), tres(50000, 't');
+    CriarZip(arquivo, {{"um.txt", um}, {"dois.bin", dois, ZIP_CM_STORE}, {"tres.txt", tres}});
+    const std::string copia = LerHost(arquivo);
+    const auto meioDeDois = static_cast<off_t>(copia.find(dois) + dois.size() / 2);
+    struct Caso {
+        std::string ondeEncurta;
+        off_t novoTamanho;
+        std::vector<std::string> semLeitura, conteudo;
+    };
+    for (const Caso& caso : {Caso{"dois.bin", meioDeDois, {"dois.bin", "tres.txt"}, {"dois.bin", "um.txt"}},
+                             Caso{"um.txt", 0, {"um.txt", "dois.bin", "tres.txt"}, {"dois.bin"}}}) {
+        SCOPED_TRACE(caso.ondeEncurta);
+        GravarHost(arquivo, copia);
+        for (const auto& e : fs::directory_iterator(destino)) fs::remove_all(e);
+        GravarHost(destino / "dois.bin", "anterior");
+        relatos.clear();
+        resposta = [&](const Relatado& r) {
+            if (r.acao == ZENTUNZ_ACAO_INICIO && r.texto == caso.ondeEncurta) {
+                EXPECT_EQ(truncate(arquivo.c_str(), caso.novoTamanho), 0);
+            }
+            return 0;
+        };
+        EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+        std::vector<std::string> esperadas;
+        for (const auto& nome : caso.semLeitura) esperadas.push_back("5 Erro de leitura no membro: " + nome);
+        EXPECT_EQ(Mensagens(), esperadas);
+        EXPECT_EQ(Contar(ZENTUNZ_ACAO_FIM), 1);
+        EXPECT_EQ(ConteudoDe(destino), caso.conteudo);
+        EXPECT_EQ(Ler("dois.bin"), "anterior");
+        if (fs::exists(destino / "um.txt")) {
+            EXPECT_TRUE(Ler("um.txt") == um);
+        }
+    }
+}
+
+// The same in a member that libzip streams: cut while it is being written.
+TEST_F(Motor, ArquivoEncurtadoNoMeioDeUmMembroEmFluxo) {
+    if (!zip_compression_method_supported(ZIP_CM_BZIP2, 0)) GTEST_SKIP() << "libzip sem bzip2";
+    CriarZip(arquivo, {{"b.bin", Embaralhado(2 << 20), ZIP_CM_BZIP2}, {"ok.txt", "ok"}});
+    resposta = [&](const Relatado& r) {
+        if (r.acao == ZENTUNZ_ACAO_PASSO && Contar(ZENTUNZ_ACAO_PASSO) == 1) {
+            EXPECT_EQ(truncate(arquivo.c_str(), 1000), 0);
+        }
+        return 0;
+    };
+    EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+    EXPECT_EQ(Mensagens(), (std::vector<std::string>{"5 Erro de leitura no membro: b.bin",
+                                                      "5 Erro de leitura no membro: ok.txt"}));
+    EXPECT_EQ(ConteudoDe(destino), std::vector<std::string>{});
+}
+
 TEST_F(Motor, ExtracaoMortaNaoDeixaTemporarios) {
-    std::string grande(3 << 20, '\0');
-    for (std::size_t k = 0; k < grande.size(); ++k) grande[k] = static_cast<char>(k * 2654435761u >> 13);
+    std::string grande = Embaralhado(3 << 20);
     CriarZip(arquivo, {{"sub/grande.bin", grande, ZIP_CM_STORE}});
     // Killed in the middle of the member, as a user's kill -9 would.
     resposta = [](const Relatado& r) {

@@ -4,6 +4,7 @@
 #include "Perfil.h"
 #include "RotuloDisco.h"
 #include "Texto1252.h"
+#include "fStrlib.h"
 #include "mSetuplb.h"
 #include "zentunz.h"
 
@@ -284,11 +285,6 @@ int64_t TamanhoSecao(const ArquivoConjunto& a, std::size_t i, int64_t bytes, boo
         TextoSecaoArquivo(Secao(a, bytes, maxDiscos), static_cast<int>(i + 1), primeira).size());
 }
 
-std::string Disco3(std::size_t d) {
-    std::string n = std::to_string(d);
-    return std::string(3 - std::min<std::size_t>(3, n.size()), '0') + n;
-}
-
 // Files of one piece name never follow each other: the layout separates them
 // by starting the second on a new disk, which needs another file between them.
 // A file that follows its namesake moves to the first place between two
@@ -326,7 +322,7 @@ std::optional<std::string> EscreverDisco(const fs::path& raiz, std::size_t d,
                                          const std::string& cmd,
                                          const std::atomic<bool>* interromper, int64_t& ocupado) {
     std::error_code ec;
-    fs::path pasta = raiz / ("DISCO." + Disco3(d));
+    fs::path pasta = raiz / ("DISCO." + CompletarEsq(std::to_string(d), 3, '0'));
     if (!fs::create_directory(pasta, ec))
         return Host1252(pasta) + ": " + Utf8Para1252(ec.message()) + ".";
     ocupado = 0;

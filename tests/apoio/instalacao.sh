@@ -1,8 +1,9 @@
 # Helpers for tests that install a disk set with a real zentrava on a virtual
-# display and uninstall it. Source it after tela_virtual.sh; it skips the
-# test (exit 77) when a tool they need is missing. Set `d1` to the first
-# disk's folder before `iniciar`.
+# display and uninstall it. Source it after setting `raiz` (it brings in
+# tela_virtual.sh); it skips the test (exit 77) when a tool they need is
+# missing. Set `d1` to the first disk's folder before `iniciar`.
 
+source "$(dirname "${BASH_SOURCE[0]}")/tela_virtual.sh"
 exigir_programas Xvfb xdotool xwininfo import convert tesseract desktop-file-validate cmp
 tesseract --list-langs 2>/dev/null | grep -qx por || { echo "sem tesseract-ocr-por: teste pulado"; exit 77; }
 

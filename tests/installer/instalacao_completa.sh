@@ -20,7 +20,6 @@ set -euo pipefail
 zentrava="$1"
 galeria="$2"
 raiz=$(mktemp -d /tmp/instalacao-completa-XXXXXX)
-source "$(dirname "$0")/../apoio/tela_virtual.sh"
 source "$(dirname "$0")/../apoio/instalacao.sh"
 exigir_programas zip
 

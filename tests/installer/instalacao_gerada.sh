@@ -19,7 +19,6 @@ set -euo pipefail
 zentrava="$1"
 gerar="$2"
 raiz=$(mktemp -d /tmp/instalacao-gerada-XXXXXX)
-source "$(dirname "$0")/../apoio/tela_virtual.sh"
 source "$(dirname "$0")/../apoio/instalacao.sh"
 exigir_programas iconv
 

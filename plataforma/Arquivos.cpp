@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -536,6 +537,16 @@ bool CriarArquivoVazio(std::string_view dos) {
     bool ok = fstat(fd, &st) == 0 && RegularDeUmNome(st) && ftruncate(fd, 0) == 0;
     close(fd);
     return ok;
+}
+
+mode_t MascaraCriacao() {
+    std::ifstream status("/proc/self/status");
+    std::string linha;
+    while (std::getline(status, linha))
+        if (linha.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(linha.substr(6), nullptr, 8));
+    mode_t m = umask(022);
+    umask(m);
+    return m;
 }
 
 // ---- PastaResolvida

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 namespace plataforma {
 
 // Windows attribute bits.
@@ -112,6 +114,10 @@ bool GravarArquivoExclusivo(std::string_view dos, std::string_view bytes); // cr
 bool GravarArquivoAtomico(std::string_view dos, std::string_view bytes);
 bool CriarArquivoVazio(std::string_view dos); // no lock; an existing file is truncated;
                                               // never through a symbolic or hard link
+
+// The process's file creation mask; read through /proc where it can be, as
+// umask() only reads it by setting it.
+mode_t MascaraCriacao();
 
 // A folder resolved once for many lookups of names that stand in it exactly as
 // given (files this program created): each lookup is one system call and a

@@ -19,5 +19,8 @@ bool GravarTudo(int fd, std::string_view bytes);
 bool GravarAtomicoHost(const std::string& host, std::string_view bytes);
 // The user's home folder ($HOME, else the password database); "" when unknown.
 std::string PastaPessoal();
+// An XDG base folder: $variavel when absolute (a relative or empty value is to
+// be ignored), else padrao under the home folder; "" when there is no home.
+std::string PastaXdg(const char* variavel, std::string_view padrao);
 
 } // namespace plataforma::interno

@@ -160,12 +160,13 @@ void DefinirUnidades(TabelaUnidades tabela) {
     TabelaEmVigor() = Normalizada(std::move(tabela));
 }
 
-std::string PastaConfiguracaoUsuario() {
-    // XDG: a relative or empty value is to be ignored.
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
-    std::string pessoal = interno::PastaPessoal();
-    return pessoal.empty() ? std::string() : Juntar(pessoal, ".config");
+std::string interno::PastaXdg(const char* variavel, std::string_view padrao) {
+    if (const char* v = std::getenv(variavel); v && *v == '/') return v;
+    std::string pessoal = PastaPessoal();
+    return pessoal.empty() ? std::string() : Juntar(pessoal, padrao);
 }
+
+std::string PastaConfiguracaoUsuario() { return interno::PastaXdg("XDG_CONFIG_HOME", ".config"); }
 
 TabelaUnidades CarregarTabelaUnidades() {
     TabelaUnidades t;

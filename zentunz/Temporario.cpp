@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include <dirent.h>
@@ -109,17 +108,6 @@ void LimparTemporariosAbandonados(int dir) {
         close(fd);
     }
     closedir(d);
-}
-
-mode_t MascaraCriacao() {
-    std::ifstream status("/proc/self/status");
-    std::string linha;
-    while (std::getline(status, linha))
-        if (linha.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(linha.substr(6), nullptr, 8));
-    // Reading the mask means setting it; put it straight back.
-    mode_t m = umask(022);
-    umask(m);
-    return m;
 }
 
 } // namespace zentunz

@@ -7,8 +7,6 @@
 
 #include <string>
 
-#include <sys/types.h>
-
 namespace zentunz {
 
 class SaidaTemporaria {
@@ -34,8 +32,5 @@ private:
 
 // Removes the temporary files that no live extraction holds.
 void LimparTemporariosAbandonados(int dir);
-
-// The process's file creation mask.
-mode_t MascaraCriacao();
 
 } // namespace zentunz

@@ -180,7 +180,7 @@ public:
                                       nomeArquivo);
         faixas_ = std::move(*faixas);
         base_ = Descritor(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        mascara_ = zentunz::MascaraCriacao();
+        mascara_ = plataforma::MascaraCriacao();
         descompressor_.reset(libdeflate_alloc_decompressor());
 
         zip_int64_t total = zip_get_num_entries(zip.get(), 0);

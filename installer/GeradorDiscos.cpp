@@ -359,9 +359,7 @@ std::optional<std::string> EscreverDisco(const fs::path& raiz, std::size_t d,
 std::optional<std::string> PorNoLugar(PastaProvisoria& prov, const fs::path& saida) {
     std::error_code ec;
     // The hidden folder was private while it was being built.
-    mode_t mascara = ::umask(0);
-    ::umask(mascara);
-    ::chmod(prov.caminho.c_str(), 0777 & ~mascara);
+    ::chmod(prov.caminho.c_str(), 0777 & ~plataforma::MascaraCriacao());
     fs::path antiga;
     if (fs::exists(fs::symlink_status(saida, ec))) {
         antiga = prov.caminho.string() + ".antiga";

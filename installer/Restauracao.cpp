@@ -14,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -82,20 +81,10 @@ private:
     std::string caminho_;
 };
 
-mode_t MascaraUsuario() {
-    // /proc first: umask() itself cannot read without writing.
-    std::ifstream status("/proc/self/status");
-    for (std::string linha; std::getline(status, linha);)
-        if (linha.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(linha.substr(6), nullptr, 8));
-    mode_t m = umask(022);
-    umask(m);
-    return m;
-}
-
 // The mode a restored file gets: "Modo" when the label gives it (permission
 // bits only), else the default, with execute bits for scripts and ELF programs.
 mode_t ModoRestaurado(std::optional<uint32_t> modo, std::string_view inicio) {
-    const mode_t mascara = MascaraUsuario();
+    const mode_t mascara = MascaraCriacao();
     if (modo) return static_cast<mode_t>(*modo & 0777) & ~mascara;
     mode_t m = 0666 & ~mascara;
     if (inicio.starts_with("#!") || inicio.starts_with("\x7F" "ELF")) m |= (m & 0444) >> 2;

@@ -81,25 +81,18 @@ std::optional<std::vector<Comando>> Analisar(std::string_view s) {
     return r;
 }
 
-// XDG base folders; a relative or empty value is to be ignored.
-std::string PastaXdg(const char* variavel, const char* padrao) {
-    if (const char* v = std::getenv(variavel); v && *v == '/') return v;
-    std::string casa = interno::PastaPessoal();
-    return casa.empty() ? std::string() : casa + "/" + padrao;
-}
-
 std::string PastaAplicacoes() {
-    std::string d = PastaXdg("XDG_DATA_HOME", ".local/share");
+    std::string d = interno::PastaXdg("XDG_DATA_HOME", ".local/share");
     return d.empty() ? d : d + "/applications";
 }
 
 std::string PastaDiretorios() {
-    std::string d = PastaXdg("XDG_DATA_HOME", ".local/share");
+    std::string d = interno::PastaXdg("XDG_DATA_HOME", ".local/share");
     return d.empty() ? d : d + "/desktop-directories";
 }
 
 std::string PastaMenus() {
-    std::string d = PastaXdg("XDG_CONFIG_HOME", ".config");
+    std::string d = interno::PastaXdg("XDG_CONFIG_HOME", ".config");
     return d.empty() ? d : d + "/menus/applications-merged";
 }
 

@@ -2,11 +2,12 @@
 
 #include "Arquivos.h"
 #include "Perfil.h"
+#include "ProgramasDisco1.h"
+#include "Restauracao.h"
 #include "RotuloDisco.h"
 #include "Texto1252.h"
 #include "fStrlib.h"
 #include "mSetuplb.h"
-#include "zentunz.h"
 
 #include <zip.h>
 #include <zlib.h>
@@ -18,7 +19,6 @@
 #include <set>
 #include <system_error>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,25 +36,53 @@ const char* const nomeNomesRepetidos = "zentrava-nomes.zip";
 
 std::string Host1252(const fs::path& p) { return NomeHostPara1252(p.string()); }
 
-std::string ErroSistema(int erro) { return Utf8Para1252(std::strerror(erro)); }
 
-// A name Windows could create: no reserved characters, no trailing blank or
-// dot, no device name.
-bool ComponenteValido(std::string_view c) {
-    if (c.empty() || c.size() > 255 || c.back() == ' ' || c.back() == '.') return false;
-    for (unsigned char ch : c)
-        if (ch < 32 || std::strchr("<>:\"/\\|?*", ch)) return false;
+// Why Windows could not create a file or folder of this name; nullopt when it could.
+std::optional<std::string> MotivoNomeWindows(std::string_view c) {
+    if (c.empty()) return "um nome vazio (duas barras seguidas)"_ansi;
+    if (c.size() > 255) return "tem mais de 255 caracteres"_ansi;
+    for (unsigned char ch : c) {
+        if (ch < 32) return "tem um caractere de controle"_ansi;
+        if (std::strchr("<>:\"/\\|?*", ch))
+            return "tem o caractere proibido "_ansi + std::string(1, static_cast<char>(ch));
+    }
+    if (c.back() == ' ' || c.back() == '.') return "termina em ponto ou espaço, que o Windows tira"_ansi;
     std::string base = Maiusculas1252(c.substr(0, c.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
     static const char* const dispositivos[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* d : dispositivos)
-        if (base == d) return false;
-    return !(base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-             base[3] >= '1' && base[3] <= '9');
+    bool dispositivo = false;
+    for (const char* d : dispositivos) dispositivo = dispositivo || base == d;
+    dispositivo = dispositivo || (base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+                                  base[3] >= '1' && base[3] <= '9');
+    if (dispositivo)
+        return "é um nome de dispositivo reservado do Windows ("_ansi + base + ")";
+    return std::nullopt;
 }
 
 std::string UltimoComponente(std::string_view nome) {
     std::size_t b = nome.rfind('\\');
     return std::string(b == std::string_view::npos ? nome : nome.substr(b + 1));
+}
+
+int64_t Nanossegundos(const struct stat& st) {
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// A link is followed, unless it leads nowhere or back into a folder above it.
+std::optional<std::string> ConferirVinculo(const FonteProjeto& f, const fs::path& p) {
+    std::error_code ec;
+    if (!fs::is_symlink(p, ec)) return std::nullopt;
+    const fs::path alvo = fs::canonical(p, ec);
+    if (ec)
+        return f.chave + ": o vínculo simbólico "_ansi + Host1252(p) +
+               " não leva a nenhum arquivo (quebrado ou em laço)."_ansi;
+    for (fs::path acima = p.parent_path();; acima = acima.parent_path()) {
+        if (fs::canonical(acima, ec) == alvo)
+            return f.chave + ": o vínculo simbólico "_ansi + Host1252(p) +
+                   " leva a uma pasta que o contém ("_ansi + Host1252(alvo) +
+                   "): a árvore não teria fim."_ansi;
+        if (!acima.has_relative_path()) return std::nullopt;
+    }
 }
 
 // Every file a project line names: the pattern's last component matched
@@ -71,10 +99,15 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
 
     auto arvore = [&](const fs::path& pasta, const std::string& prefixo) -> std::optional<std::string> {
         std::vector<std::pair<fs::path, std::string>> itens;
-        fs::recursive_directory_iterator it(pasta, ec), fim;
-        if (ec) return f.chave + ": não foi possível ler a pasta "_ansi + Host1252(pasta) + ".";
+        fs::recursive_directory_iterator it(pasta, fs::directory_options::follow_directory_symlink, ec), fim;
+        auto ilegivel = [&](const fs::path& onde) {
+            return f.chave + ": não foi possível ler a pasta "_ansi + Host1252(onde) + ": " +
+                   TextoErroSistema(ec.value());
+        };
+        if (ec) return ilegivel(pasta);
         for (; it != fim; it.increment(ec)) {
-            if (ec) return f.chave + ": não foi possível ler a pasta "_ansi + Host1252(pasta) + ".";
+            if (ec) return ilegivel(pasta);
+            if (auto e = ConferirVinculo(f, it->path())) return e;
             if (!it->is_regular_file(ec)) continue;
             std::string rel = Host1252(it->path().lexically_relative(pasta));
             std::replace(rel.begin(), rel.end(), '/', '\\');
@@ -96,6 +129,7 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
         for (const auto& e : entradas) {
             std::string nome = Host1252(e.path().filename());
             if (!CoincideCuringa(padrao, nome)) continue;
+            if (auto erro = ConferirVinculo(f, e.path())) return erro;
             if (e.is_directory(ec)) {
                 if (auto erro = arvore(e.path(), nome + "\\")) return erro;
             } else if (e.is_regular_file(ec)) {
@@ -114,8 +148,9 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
         std::string parte = f.destino.substr(c, b - c);
         bool inicio = c == 0 && (parte.empty() || parte[0] == '@' ||
                                  (parte.size() == 2 && parte[1] == ':'));
-        if (!inicio && !ComponenteValido(parte))
-            return f.chave + ": a pasta \""_ansi + parte + "\" do destino não é aceita pelo Windows."_ansi;
+        if (auto motivo = inicio ? std::nullopt : MotivoNomeWindows(parte))
+            return f.chave + ": a pasta \""_ansi + parte + "\" do destino não é aceita pelo Windows: "_ansi +
+                   *motivo + ".";
     }
 
     for (auto& [host, rel] : achados) {
@@ -128,9 +163,9 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
         while (c <= rel.size()) {
             std::size_t b = rel.find('\\', c);
             if (b == std::string::npos) b = rel.size();
-            if (!ComponenteValido(rel.substr(c, b - c)))
+            if (auto motivo = MotivoNomeWindows(rel.substr(c, b - c)))
                 return a.origem + ": o nome \""_ansi + rel.substr(c, b - c) +
-                       "\" não é aceito pelo Windows."_ansi;
+                       "\" não é aceito pelo Windows: "_ansi + *motivo + ".";
             c = b + 1;
         }
         if (a.nome.size() > 255)
@@ -138,11 +173,23 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
                    " passa de 255 caracteres, o limite do arquivo de rótulo."_ansi;
         struct stat st {};
         if (::stat(host.c_str(), &st) != 0)
-            return a.origem + ": " + ErroSistema(errno) + ".";
+            return a.origem + ": " + TextoErroSistema(errno);
         a.tamanho = st.st_size;
         a.modo = st.st_mode & 0777;
+        a.modificado = Nanossegundos(st);
         saida.push_back(std::move(a));
     }
+    return std::nullopt;
+}
+
+// A source that changed since it was gathered would give a set whose sizes
+// or pieces belong to different versions of it.
+std::optional<std::string> ConferirInalterado(int fd, const ArquivoConjunto& a) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return a.origem + ": " + TextoErroSistema(errno);
+    if (st.st_size != a.tamanho || Nanossegundos(st) != a.modificado)
+        return a.origem + ": o arquivo mudou enquanto o conjunto era gerado; gere-o de novo "
+                          "quando nada estiver gravando na árvore de origem."_ansi;
     return std::nullopt;
 }
 
@@ -168,6 +215,7 @@ bool GravarTudo(int fd, const char* dados, std::size_t n) {
     while (n > 0) {
         ssize_t w = ::write(fd, dados, n);
         if (w < 0 && errno == EINTR) continue;
+        if (w == 0) errno = ENOSPC;
         if (w <= 0) return false;
         dados += w;
         n -= static_cast<std::size_t>(w);
@@ -176,87 +224,97 @@ bool GravarTudo(int fd, const char* dados, std::size_t n) {
 }
 
 // Copies `bytes` bytes from `inicio` of `de` into a new file `para`; the CRC-32
-// of what was copied in `crc`.
+// of what was written in `crc`, over the very buffer written. A gathered
+// source is checked unchanged before and after.
 std::optional<std::string> CopiarTrecho(const fs::path& de, int64_t inicio, int64_t bytes,
                                         const fs::path& para, mode_t modo, uint32_t& crc,
-                                        const std::atomic<bool>* interromper) {
+                                        const std::atomic<bool>* interromper,
+                                        const ArquivoConjunto* fonte = nullptr) {
     Descritor origem(::open(de.c_str(), O_RDONLY | O_CLOEXEC));
-    if (origem.fd() < 0) return Host1252(de) + ": " + ErroSistema(errno) + ".";
+    if (origem.fd() < 0) return Host1252(de) + ": " + TextoErroSistema(errno);
+    const bool conferir = fonte && fonte->modificado >= 0;
+    if (conferir)
+        if (auto e = ConferirInalterado(origem.fd(), *fonte)) return e;
     Descritor destino(::open(para.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modo));
-    if (destino.fd() < 0) return Host1252(para) + ": " + ErroSistema(errno) + ".";
+    if (destino.fd() < 0) return Host1252(para) + ": " + TextoErroSistema(errno);
     static constexpr std::size_t bloco = 1 << 20;
     std::unique_ptr<char[]> buf(new char[bloco]);
     crc = Crc(0, nullptr, 0);
-    bool copiaNoNucleo = true;
     while (bytes > 0) {
         if (interromper && interromper->load()) return "Interrompido pelo usuário."_ansi;
         std::size_t n = static_cast<std::size_t>(std::min<int64_t>(bytes, bloco));
         ssize_t r = ::pread(origem.fd(), buf.get(), n, inicio);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return Host1252(de) + ": " + ErroSistema(errno) + ".";
+        if (r < 0) return Host1252(de) + ": " + TextoErroSistema(errno);
         if (r == 0) return Host1252(de) + ": o arquivo encolheu enquanto era lido."_ansi;
         crc = Crc(crc, buf.get(), static_cast<std::size_t>(r));
-        // The kernel copies without passing the bytes through here again;
-        // where it cannot (other file systems, old kernels) they are written.
-        std::size_t feito = 0;
-        if (copiaNoNucleo) {
-            loff_t de = inicio;
-            while (feito < static_cast<std::size_t>(r)) {
-                ssize_t c = ::copy_file_range(origem.fd(), &de, destino.fd(), nullptr,
-                                              static_cast<std::size_t>(r) - feito, 0);
-                if (c <= 0) break;
-                feito += static_cast<std::size_t>(c);
-            }
-            copiaNoNucleo = feito == static_cast<std::size_t>(r);
-        }
-        if (!GravarTudo(destino.fd(), buf.get() + feito, static_cast<std::size_t>(r) - feito))
-            return Host1252(para) + ": " + ErroSistema(errno) + ".";
+        if (!GravarTudo(destino.fd(), buf.get(), static_cast<std::size_t>(r)))
+            return Host1252(para) + ": " + TextoErroSistema(errno);
         inicio += r;
         bytes -= r;
     }
-    if (!destino.Fechar()) return Host1252(para) + ": " + ErroSistema(errno) + ".";
+    if (conferir)
+        if (auto e = ConferirInalterado(origem.fd(), *fonte)) return e;
+    if (!destino.Fechar()) return Host1252(para) + ": " + TextoErroSistema(errno);
     return std::nullopt;
 }
 
 std::optional<std::string> GravarArquivo(const fs::path& para, std::string_view bytes) {
     Descritor d(::open(para.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (d.fd() < 0 || !GravarTudo(d.fd(), bytes.data(), bytes.size()) || !d.Fechar())
-        return Host1252(para) + ": " + ErroSistema(errno) + ".";
+        return Host1252(para) + ": " + TextoErroSistema(errno);
     return std::nullopt;
 }
 
-struct MembroPacote {
-    fs::path host;
-    std::string nome; // member name, '/' separated, UTF-8
-    uint32_t modo;
-};
+std::optional<std::string> NomeMembro(std::string_view nome1252);
+
+// libzip's reasons, in the words the rest of the generator uses.
+std::string ErroZip(zip_t* z) {
+    zip_error_t* e = zip_get_error(z);
+    if (zip_error_system_type(e) == ZIP_ET_SYS && zip_error_code_system(e) != 0)
+        return TextoErroSistema(zip_error_code_system(e));
+    switch (zip_error_code_zip(e)) {
+    case ZIP_ER_CHANGED: return "o arquivo mudou enquanto era compactado."_ansi;
+    case ZIP_ER_MEMORY: return "falta memória."_ansi;
+    case ZIP_ER_NOENT: return TextoErroSistema(ENOENT);
+    case ZIP_ER_READ: return "erro de leitura."_ansi;
+    case ZIP_ER_WRITE: return "erro de gravação."_ansi;
+    default: return "o arquivo zip não pôde ser gravado (erro "_ansi +
+                    std::to_string(zip_error_code_zip(e)) + " da libzip).";
+    }
+}
 
 // A deflated archive of the members, each with its Unix mode, so the
 // extraction keeps what was executable.
-std::optional<std::string> CriarPacote(const fs::path& arquivo, const std::vector<MembroPacote>& m) {
+std::optional<std::string> CriarPacote(const fs::path& arquivo, const std::vector<ArquivoConjunto>& m) {
     int erro = 0;
     zip_t* z = zip_open(arquivo.c_str(), ZIP_CREATE | ZIP_EXCL, &erro);
     if (!z) return Host1252(arquivo) + ": não foi possível criar o arquivo zip."_ansi;
     auto falha = [&](const std::string& onde) {
-        std::string msg = onde + ": " + Utf8Para1252(zip_strerror(z)) + ".";
+        std::string msg = onde + ": " + ErroZip(z);
         zip_discard(z);
         return msg;
     };
     for (const auto& membro : m) {
         zip_source_t* s = zip_source_file(z, membro.host.c_str(), 0, -1);
-        if (!s) return falha(Host1252(membro.host));
-        zip_int64_t i = zip_file_add(z, membro.nome.c_str(), s, ZIP_FL_ENC_UTF_8);
+        if (!s) return falha(membro.origem);
+        zip_int64_t i = zip_file_add(z, NomeMembro(membro.nome)->c_str(), s, ZIP_FL_ENC_UTF_8);
         if (i < 0) {
             zip_source_free(s);
-            return falha(Host1252(membro.host));
+            return falha(membro.origem);
         }
         auto u = static_cast<zip_uint64_t>(i);
         if (zip_set_file_compression(z, u, ZIP_CM_DEFLATE, 0) != 0 ||
             zip_file_set_external_attributes(z, u, 0, ZIP_OPSYS_UNIX,
                                              static_cast<zip_uint32_t>(S_IFREG | membro.modo) << 16) != 0)
-            return falha(Host1252(membro.host));
+            return falha(membro.origem);
     }
     if (zip_close(z) != 0) return falha(Host1252(arquivo));
+    for (const auto& membro : m) {
+        Descritor d(::open(membro.host.c_str(), O_RDONLY | O_CLOEXEC));
+        if (d.fd() < 0) return membro.origem + ": " + TextoErroSistema(errno);
+        if (auto e = ConferirInalterado(d.fd(), membro)) return e;
+    }
     return std::nullopt;
 }
 
@@ -319,17 +377,19 @@ std::optional<std::string> EscreverDisco(const fs::path& raiz, std::size_t d,
                                          const std::vector<ArquivoConjunto>& arquivos,
                                          const PlanoDiscos& plano, const TamanhoDisco& disco,
                                          const std::vector<fs::path>& programas,
-                                         const std::string& cmd,
+                                         const fs::path& pastaProgramas, const std::string& cmd,
                                          const std::atomic<bool>* interromper, int64_t& ocupado) {
     std::error_code ec;
     fs::path pasta = raiz / ("DISCO." + CompletarEsq(std::to_string(d), 3, '0'));
     if (!fs::create_directory(pasta, ec))
-        return Host1252(pasta) + ": " + Utf8Para1252(ec.message()) + ".";
+        return Host1252(pasta) + ": " + TextoErroSistema(ec.value());
     ocupado = 0;
     uint32_t crc = 0;
     for (const fs::path& prog : programas) {
-        int64_t n = static_cast<int64_t>(fs::file_size(prog, ec));
-        if (auto e = CopiarTrecho(prog, 0, n, pasta / prog.filename(), 0755, crc, interromper))
+        const fs::path de = pastaProgramas / prog, para = pasta / prog;
+        int64_t n = static_cast<int64_t>(fs::file_size(de, ec));
+        if (prog.has_parent_path()) fs::create_directories(para.parent_path(), ec);
+        if (auto e = CopiarTrecho(de, 0, n, para, prog == "qt.conf" ? 0644 : 0755, crc, interromper))
             return e;
         ocupado += Ocupado(disco, n);
     }
@@ -341,7 +401,7 @@ std::optional<std::string> EscreverDisco(const fs::path& raiz, std::size_t d,
     for (const PecaPlano& p : plano.discos[d - 1]) {
         const ArquivoConjunto& a = arquivos[p.arquivo];
         if (auto e = CopiarTrecho(a.host, p.inicio, p.bytes, pasta / Nome1252ParaHost(a.peca), 0644,
-                                  crc, interromper))
+                                  crc, interromper, &a))
             return e;
         crcs.push_back(crc);
         ocupado += Ocupado(disco, p.bytes);
@@ -364,11 +424,11 @@ std::optional<std::string> PorNoLugar(PastaProvisoria& prov, const fs::path& sai
     if (fs::exists(fs::symlink_status(saida, ec))) {
         antiga = prov.caminho.string() + ".antiga";
         fs::rename(saida, antiga, ec);
-        if (ec) return Host1252(saida) + ": " + Utf8Para1252(ec.message()) + ".";
+        if (ec) return Host1252(saida) + ": " + TextoErroSistema(ec.value());
     }
     fs::rename(prov.caminho, saida, ec);
     if (ec) {
-        std::string msg = Host1252(saida) + ": " + Utf8Para1252(ec.message()) + ".";
+        std::string msg = Host1252(saida) + ": " + TextoErroSistema(ec.value());
         std::error_code ec2;
         if (!antiga.empty()) fs::rename(antiga, saida, ec2);
         return msg;
@@ -424,10 +484,10 @@ std::optional<std::string> LerProjetoHost(const fs::path& projeto, std::string& 
     Descritor f(::open(projeto.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (f.fd() < 0 || ::fstat(f.fd(), &st) != 0)
-        return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+        return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + TextoErroSistema(errno);
     if (!S_ISREG(st.st_mode)) return "O arquivo de projeto "_ansi + nome + " não é um arquivo."_ansi;
     if (st.st_size > limite)
-        return "O arquivo de projeto "_ansi + nome + " é grande demais para um projeto (" +
+        return "O arquivo de projeto "_ansi + nome + " é grande demais para um projeto ("_ansi +
                std::to_string(st.st_size) + " bytes)."_ansi;
     conteudo.resize(static_cast<std::size_t>(st.st_size));
     std::size_t lidos = 0;
@@ -435,7 +495,7 @@ std::optional<std::string> LerProjetoHost(const fs::path& projeto, std::string& 
         ssize_t r = ::read(f.fd(), conteudo.data() + lidos, conteudo.size() - lidos);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0)
-            return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + ErroSistema(errno) + ".";
+            return "Não foi possível ler o arquivo de projeto "_ansi + nome + ": " + TextoErroSistema(errno);
         if (r == 0) break;
         lidos += static_cast<std::size_t>(r);
     }
@@ -447,22 +507,6 @@ fs::path PastaDoExecutavel() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::path() : exe.parent_path();
-}
-
-// The engine the programs of disk 1 need: beside them, else the one this
-// process runs with.
-std::vector<fs::path> BibliotecasMotor(const fs::path& pasta) {
-    std::vector<fs::path> r;
-    std::error_code ec;
-    for (fs::directory_iterator it(pasta, ec), fim; !ec && it != fim; it.increment(ec))
-        if (it->path().filename().string().starts_with("libzentunz.so")) r.push_back(it->path());
-    if (r.empty()) {
-        Dl_info info{};
-        if (dladdr(reinterpret_cast<void*>(&zentunz_extrair), &info) && info.dli_fname)
-            r.emplace_back(info.dli_fname);
-    }
-    std::sort(r.begin(), r.end());
-    return r;
 }
 
 } // namespace
@@ -480,7 +524,8 @@ int64_t Ocupado(const TamanhoDisco& disco, int64_t bytes) {
 
 bool NomeDePrograma(std::string_view peca) {
     std::string n = Minusculas1252(peca);
-    return n == "zentrava" || n == "zentrava.cmd" || n.starts_with("libzentunz.so");
+    return n == "zentrava" || n == "zentrava.cmd" || n.starts_with("libzentunz.so") ||
+           n == "qt.conf" || n == pastaBibliotecas;
 }
 
 bool NomeDeRotulo(std::string_view peca) {
@@ -496,7 +541,10 @@ std::optional<std::string> PlanejarDiscos(const std::vector<ArquivoConjunto>& ar
     if (reservaDisco1 + Ocupado(disco, 2 * reservaSecao) > C)
         return "O disco de "_ansi + std::to_string(C) +
                " bytes não comporta os programas de instalação do disco 1 ("_ansi +
-               std::to_string(reservaDisco1) + " bytes)."_ansi;
+               std::to_string(reservaDisco1) +
+               " bytes, sem os símbolos de depuração): escolha em [Discos] Tamanho um disco "
+               "maior (ex.: 20M, CD, DVD) ou indique com --programas uma pasta com um zentrava e "
+               "uma libzentunz.so menores (um conjunto --autonomo precisa de um CD)."_ansi;
     plano = {};
     int64_t usado = 0, rotulo = 0;
     std::set<std::string> nomes;
@@ -589,8 +637,9 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     const std::string saida1252 = Host1252(o.saida);
 
     // ---- Everything that can be refused without writing ----
-    std::string conteudo;
-    if (auto e = LerProjetoHost(o.projeto, conteudo)) return e;
+    std::string bytes, conteudo;
+    if (auto e = LerProjetoHost(o.projeto, bytes)) return e;
+    if (auto e = DecodificarProjeto(bytes, conteudo)) return Host1252(o.projeto) + ", " + *e;
     ProjetoDiscos projeto;
     if (auto e = LerProjeto(conteudo, projeto)) return Host1252(o.projeto) + ": " + *e;
     for (const auto& a : projeto.avisos) obs.Aviso(a);
@@ -609,19 +658,16 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     if (!fs::is_directory(pai, ec))
         return "A pasta "_ansi + Host1252(pai) + ", onde a saída ficaria, não existe."_ansi;
 
+    // The installer finds disk n by the first "DISCO." of its own path.
     if (Maiusculas1252(Host1252(fs::absolute(o.saida, ec))).find("DISCO.") != std::string::npos)
-        obs.Aviso("O caminho de "_ansi + saida1252 +
-                  " já tem \"DISCO.\": instalado dali, o zentrava procuraria os discos seguintes "
-                  "pelo primeiro \"DISCO.\" do caminho."_ansi);
+        return "A pasta de saída "_ansi + saida1252 +
+               " tem \"DISCO.\" no caminho: o zentrava troca os discos mudando o primeiro "
+               "\"DISCO.\" do seu caminho e nunca acharia o disco 2. Escolha outra pasta."_ansi;
 
-    fs::path programas = o.programas.empty() ? PastaDoExecutavel() : o.programas;
-    fs::path zentrava = programas / "zentrava";
-    if (!fs::is_regular_file(zentrava, ec))
-        return "Programa de instalação não encontrado: "_ansi + Host1252(zentrava) +
-               " (indique a pasta com --programas)."_ansi;
-    std::vector<fs::path> bibliotecas = BibliotecasMotor(programas);
-    if (bibliotecas.empty())
-        return "Biblioteca do motor de descompactação (libzentunz.so) não encontrada."_ansi;
+    std::vector<ProgramaDisco1> programas;
+    if (auto e = ListarProgramasDisco1(o.programas.empty() ? PastaDoExecutavel() : o.programas,
+                                       o.autonomo, programas))
+        return e;
 
     const fs::path pastaProjeto = fs::absolute(o.projeto, ec).parent_path();
     std::vector<ArquivoConjunto> arquivos;
@@ -644,20 +690,25 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
             return a.origem + ": o nome "_ansi + a.peca +
                    " é reservado para os arquivos de rótulo dos discos."_ansi;
 
-    // One disk cannot separate pieces of one name: such files go into an
-    // archive, extracted below DirBase.
-    if (disco.ilimitado) {
+    // A disk holds one file of a name: the namesakes go into an archive,
+    // extracted below DirBase, rather than onto disks of their own.
+    {
         Pacote p{nomeNomesRepetidos, {}, "[Arquivos]"};
         std::set<std::string> vistos;
         std::vector<ArquivoConjunto> ficam;
         for (auto& a : arquivos) {
             std::string u = Maiusculas1252(a.peca);
             if (!vistos.insert(u).second || NomeDePrograma(a.peca)) {
+                // Elsewhere, disks of a size can still keep them apart.
+                if (!NomeMembro(a.nome) && !disco.ilimitado) {
+                    ficam.push_back(std::move(a));
+                    continue;
+                }
                 if (!NomeMembro(a.nome))
                     return a.origem + ": tem o nome de outro arquivo ou de um programa do disco 1, "
                            "e seu destino não está abaixo de @DIRBASE para ir num arquivo zip."_ansi;
                 obs.Aviso(a.origem + ": vai no arquivo "_ansi + nomeNomesRepetidos +
-                          ", porque o único disco já tem um arquivo ou programa chamado "_ansi +
+                          ", porque o conjunto já tem um arquivo ou programa chamado "_ansi +
                           a.peca + ".");
                 p.membros.push_back(std::move(a));
             } else {
@@ -691,7 +742,7 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         z.nome = "@DIRBASE\\" + p.nome;
         z.peca = p.nome;
         z.origem = p.chave;
-        if (!ComponenteValido(p.nome) || NomeDeRotulo(p.nome))
+        if (MotivoNomeWindows(p.nome) || NomeDeRotulo(p.nome))
             return p.chave + ": o nome "_ansi + p.nome + " não serve para um arquivo zip."_ansi;
         if (!destinos.insert(Maiusculas1252(z.nome)).second)
             return p.chave + ": outro arquivo já vai para "_ansi + z.nome + ".";
@@ -716,17 +767,26 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         std::string modelo = (pai / ("." + o.saida.filename().string() + ".gerando-XXXXXX")).string();
         if (!::mkdtemp(modelo.data()))
             return "Não foi possível criar uma pasta em "_ansi + Host1252(pai) + ": " +
-                   ErroSistema(errno) + ".";
+                   TextoErroSistema(errno);
         prov.caminho = modelo;
+    }
+    // The programs as disk 1 carries them, measured before the layout.
+    const fs::path pastaProgramas = prov.caminho / ".programas";
+    std::vector<std::string> avisosProgramas;
+    if (auto e = PrepararProgramasDisco1(programas, pastaProgramas, avisosProgramas)) return e;
+    for (const auto& a : avisosProgramas) obs.Aviso(a);
+    std::vector<fs::path> programasDisco1;
+    for (const auto& p : programas) programasDisco1.push_back(p.destino);
+    if (o.autonomo) {
+        if (auto e = GravarArquivo(pastaProgramas / "qt.conf", TextoQtConf())) return e;
+        programasDisco1.emplace_back("qt.conf");
     }
     const fs::path pastaPacotes = prov.caminho / ".pacotes";
     if (!pacotes.empty() && !fs::create_directory(pastaPacotes, ec))
-        return Host1252(pastaPacotes) + ": " + Utf8Para1252(ec.message()) + ".";
+        return Host1252(pastaPacotes) + ": " + TextoErroSistema(ec.value());
     for (const auto& p : pacotes) {
-        std::vector<MembroPacote> membros;
-        for (const auto& m : p.membros) membros.push_back({m.host, *NomeMembro(m.nome), m.modo});
         fs::path z = pastaPacotes / Nome1252ParaHost(p.nome);
-        if (auto e = CriarPacote(z, membros)) return *e;
+        if (auto e = CriarPacote(z, p.membros)) return *e;
         ArquivoConjunto a;
         a.host = z;
         a.nome = "@DIRBASE\\" + p.nome;
@@ -751,9 +811,9 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
                    " não pode ser escrito no arquivo de rótulo."_ansi;
     }
 
-    int64_t reserva1 = Ocupado(disco, static_cast<int64_t>(fs::file_size(zentrava, ec)));
-    for (const auto& b : bibliotecas)
-        reserva1 += Ocupado(disco, static_cast<int64_t>(fs::file_size(b, ec)));
+    int64_t reserva1 = 0;
+    for (const auto& p : programasDisco1)
+        reserva1 += Ocupado(disco, static_cast<int64_t>(fs::file_size(pastaProgramas / p, ec)));
     reserva1 += Ocupado(disco, static_cast<int64_t>(
                                    TextoArquivoComandos(projeto, maxDiscos, maxArquivos, maxBytes).size()));
     PlanoDiscos plano;
@@ -761,19 +821,19 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
     for (const auto& a : plano.avisos) obs.Aviso(a);
 
     const int totalDiscos = static_cast<int>(plano.discos.size());
-    std::vector<fs::path> programasDisco1{zentrava};
-    programasDisco1.insert(programasDisco1.end(), bibliotecas.begin(), bibliotecas.end());
     const std::string cmd =
         TextoArquivoComandos(projeto, totalDiscos, static_cast<int>(arquivos.size()), totalBytes);
     for (std::size_t d = 1; d <= plano.discos.size(); ++d) {
         int64_t ocupado = 0;
         if (auto e = EscreverDisco(prov.caminho, d, arquivos, plano, disco,
-                                   d == 1 ? programasDisco1 : std::vector<fs::path>{}, cmd,
+                                   d == 1 ? programasDisco1 : std::vector<fs::path>{},
+                                   pastaProgramas, cmd,
                                    o.interromper, ocupado))
             return e;
         obs.DiscoGravado(static_cast<int>(d), totalDiscos, ocupado);
     }
     fs::remove_all(pastaPacotes, ec);
+    fs::remove_all(pastaProgramas, ec);
 
     if (auto e = PorNoLugar(prov, o.saida)) return e;
     resumo = Resumir(arquivos, plano, totalBytes);

@@ -3,8 +3,8 @@
 // the folders to pack become zip archives, the files are laid out over disks
 // of the project's size (split where a disk is full, the restore joining the
 // pieces again), and every disk is written as an image folder DISCO.nnn with
-// its label file; disk 1 also carries the installer, its engine and the
-// command file.
+// its label file; disk 1 also carries the installer, its engine (stripped)
+// and the command file.
 //
 // The output folder appears whole or not at all: the set is built in a
 // hidden folder beside it and renamed into place. Every refusal is decided
@@ -34,6 +34,7 @@ struct ArquivoConjunto {
     std::string peca;           // the name its pieces have on the disks: last component of nome
     int64_t tamanho = 0;
     uint32_t modo = 0644;       // rwx bits of the source
+    int64_t modificado = -1;    // modification time (ns) when gathered; -1: written by the generator
     std::string origem;         // the project line or source path, for messages
 };
 
@@ -85,6 +86,7 @@ struct OpcoesGerador {
     std::filesystem::path saida;
     std::filesystem::path programas; // holds zentrava (and libzentunz.so*); empty: beside this program
     bool substituir = false;
+    bool autonomo = false;           // disk 1 also carries the libraries a desktop without Qt 6 lacks
     const std::atomic<bool>* interromper = nullptr; // set from a signal handler
 };
 

@@ -6,6 +6,7 @@
 #include "Texto1252.h"
 #include "mSetuplb.h"
 
+#include <algorithm>
 #include <charconv>
 
 using namespace plataforma;
@@ -33,12 +34,16 @@ struct TamanhoNomeado {
     int64_t unidade;
 };
 // What a formatted medium holds for files, in whole allocation units.
-constexpr std::array<TamanhoNomeado, 5> tamanhosNomeados{{
+constexpr std::array<TamanhoNomeado, 7> tamanhosNomeados{{
     {"360K", 362496, 1024},
     {"720K", 730112, 1024},
     {"1.2M", 1213952, 512},
     {"1.44M", 1457664, 512},
     {"CD", 681574400, 2048},
+    // 4480 MiB: a 4.7 GB disc less room for its file system.
+    {"DVD", 4697620480, 2048},
+    // 7 GiB: a stick sold as 8 GB, in clusters as large as FAT32 and exFAT use.
+    {"USB", 7516192768, 32768},
 }};
 
 std::string SemBrancos(std::string_view t) {
@@ -116,7 +121,15 @@ std::optional<std::string> LerFontes(std::string_view conteudo, const char* seca
         f.destino = SemBrancos(resto.substr(0, v2));
         if (v2 != std::string::npos) f.arquivoZip = SemBrancos(resto.substr(v2 + 1));
         if (f.fonte.empty()) return f.chave + ": falta o caminho de origem."_ansi;
+        if (f.destino.find('/') != std::string::npos)
+            return f.chave + ": o destino \""_ansi + f.destino +
+                   "\" tem \"/\"; no destino as pastas se separam por \"\\\" (ex.: "
+                   "@DIRBASE\\bin\\), como o instalador as lê."_ansi;
         if (!f.destino.empty() && f.destino.back() != '\\') f.destino += '\\';
+        if (Maiusculas1252(f.destino).find("@PASTA") != std::string::npos)
+            return f.chave + ": @PASTABASE, @PASTAWINDOWS e @PASTASISTEMA dão caminhos do Linux "
+                             "para os programas instalados; no destino de um arquivo use @DIRBASE, "
+                             "@WINDIR ou @SYSDIR."_ansi;
         if (zip) {
             if (Maiusculas1252(f.destino.substr(0, 9)) != "@DIRBASE\\")
                 return f.chave + ": o destino de uma pasta compactada deve estar abaixo de "
@@ -142,11 +155,29 @@ std::optional<TamanhoDisco> LerTamanhoDisco(std::string_view texto) {
     if (IguaisSemCaixa(t, "ilimitado")) return TamanhoDisco{INT64_MAX / 4, 1, true};
     for (const auto& n : tamanhosNomeados)
         if (IguaisSemCaixa(t, n.nome)) return TamanhoDisco{n.bytes, n.unidade, false};
-    int64_t v = 0;
-    auto [fim, erro] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || erro != std::errc() || fim != t.data() + t.size() || v <= 0)
+    // Bytes, or a number with K, M or G (1024, 1048576, 1073741824), decimals after a point.
+    int64_t multiplo = 1;
+    if (!t.empty()) {
+        const char u = static_cast<char>(t.back() & ~0x20);
+        multiplo = u == 'K' ? int64_t{1} << 10 : u == 'M' ? int64_t{1} << 20 : u == 'G' ? int64_t{1} << 30 : 1;
+        if (multiplo > 1) t.pop_back();
+    }
+    const std::size_t ponto = t.find('.');
+    const std::string inteira = t.substr(0, ponto);
+    const std::string fracao = ponto == std::string::npos ? "" : t.substr(ponto + 1);
+    auto soDigitos = [](const std::string& d) {
+        return std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (inteira.empty() || !soDigitos(inteira) || !soDigitos(fracao) || fracao.size() > 9 ||
+        (ponto != std::string::npos && (fracao.empty() || multiplo == 1)) || inteira.size() > 12)
         return std::nullopt;
-    return TamanhoDisco{v, 1, false};
+    int64_t v = 0, f = 0, escala = 1;
+    std::from_chars(inteira.data(), inteira.data() + inteira.size(), v);
+    for (char c : fracao) f = f * 10 + (c - '0'), escala *= 10;
+    if (v > (INT64_MAX / 4) / multiplo) return std::nullopt;
+    const int64_t bytes = v * multiplo + f * multiplo / escala;
+    if (bytes <= 0) return std::nullopt;
+    return TamanhoDisco{bytes, 1, false};
 }
 
 std::string ValorGravavel(std::string_view valor) {
@@ -155,6 +186,107 @@ std::string ValorGravavel(std::string_view valor) {
     bool aspas = valor.size() >= 2 && (valor.front() == '"' || valor.front() == '\'') &&
                  valor.front() == valor.back();
     return brancos || aspas ? "\"" + std::string(valor) + "\"" : std::string(valor);
+}
+
+namespace {
+
+// One code point of valid UTF-8 at `i`, which moves past it.
+char32_t LerUtf8(std::string_view t, std::size_t& i) {
+    auto b = static_cast<unsigned char>(t[i++]);
+    if (b < 0x80) return b;
+    int n = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+    char32_t c = b & (0x3F >> n);
+    for (int k = 0; k < n && i < t.size(); ++k) c = (c << 6) | (static_cast<unsigned char>(t[i++]) & 0x3F);
+    return c;
+}
+
+std::string Hex(unsigned v, int digitos) {
+    static const char* const d = "0123456789ABCDEF";
+    std::string r(static_cast<std::size_t>(digitos), '0');
+    for (int k = digitos - 1; k >= 0; --k, v >>= 4) r[static_cast<std::size_t>(k)] = d[v & 15];
+    return r;
+}
+
+// "linha 12 ([Info] Titulo)": where a packager looks for the line.
+std::string Onde(std::size_t linha, std::string_view secao, std::string_view bruto) {
+    const std::string texto = Utf8Valido(bruto) ? Utf8Para1252(bruto) : std::string(bruto);
+    std::string r = "linha " + std::to_string(linha);
+    std::string_view t = std::string_view(texto).substr(0, texto.find('='));
+    std::string chave = SemBrancos(t.size() > 60 ? t.substr(0, 60) : t);
+    if (texto.find('=') != std::string_view::npos && !chave.empty())
+        r += " (" + (secao.empty() ? chave : Citar(secao, chave)) + ")";
+    return r;
+}
+
+} // namespace
+
+std::optional<std::string> DecodificarProjeto(std::string_view bytes, std::string& texto1252) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return "o arquivo está em UTF-16; grave-o em UTF-8 ou Windows-1252."_ansi;
+    const bool bom = bytes.starts_with("\xEF\xBB\xBF");
+    if (bom) bytes.remove_prefix(3);
+    texto1252.clear();
+    texto1252.reserve(bytes.size());
+    std::string secao;
+    std::size_t linhaUtf8 = 0, linha8bits = 0;
+    std::size_t n = 0;
+    for (std::size_t c = 0; c < bytes.size();) {
+        std::size_t f = bytes.find('\n', c);
+        if (f == std::string_view::npos) f = bytes.size();
+        const std::string_view linha = bytes.substr(c, f - c);
+        ++n;
+        const std::size_t limite = 2 * 1024;
+        if (linha.size() > limite)
+            return Onde(n, secao, linha.substr(0, 200)) + ": a linha tem "_ansi +
+                   std::to_string(linha.size()) + " bytes; um projeto tem linhas de até "_ansi +
+                   std::to_string(limite) + " (o instalador lê até 1023 caracteres por valor)."_ansi;
+        if (linha.find('\0') != std::string_view::npos)
+            return Onde(n, secao, linha) + ": a linha tem um byte nulo; o projeto deve ser um "
+                                           "arquivo de texto."_ansi;
+        bool ascii = std::all_of(linha.begin(), linha.end(),
+                                 [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+        std::string convertida;
+        if (ascii) {
+            convertida = linha;
+        } else if (Utf8Valido(linha)) {
+            if (!linhaUtf8) linhaUtf8 = n;
+            for (std::size_t i = 0; i < linha.size();) {
+                const std::size_t de = i;
+                char32_t cp = LerUtf8(linha, i);
+                int b = ByteDe1252(cp);
+                if (b < 0 || (cp >= 0x80 && cp < 0xA0))
+                    return Onde(n, secao, linha) + ": o caractere U+"_ansi + Hex(cp, 4) +
+                           " (o "_ansi + std::to_string(Utf8Para1252(linha.substr(0, de)).size() + 1) +
+                           "º da linha) não existe no Windows-1252, a codificação dos discos."_ansi;
+                convertida += static_cast<char>(b);
+            }
+        } else {
+            if (bom)
+                return Onde(n, secao, linha) + ": o arquivo começa com a marca de UTF-8, mas esta "
+                                               "linha não é UTF-8."_ansi;
+            if (!linha8bits) linha8bits = n;
+            for (char ch : linha) {
+                auto u = static_cast<unsigned char>(ch);
+                if (u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D)
+                    return Onde(n, secao, linha) + ": o byte 0x"_ansi + Hex(u, 2) +
+                           " não é UTF-8 nem Windows-1252; grave o projeto numa dessas "
+                           "codificações."_ansi;
+            }
+            convertida = linha;
+        }
+        if (linhaUtf8 && linha8bits)
+            return "o arquivo mistura codificações: a linha "_ansi + std::to_string(linhaUtf8) +
+                   " está em UTF-8 e a linha "_ansi + std::to_string(linha8bits) +
+                   " em Windows-1252; grave-o todo numa delas."_ansi;
+        std::string_view t = convertida;
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+        if (t.starts_with("[") && t.find(']') != std::string_view::npos)
+            secao = std::string(t.substr(1, t.find(']') - 1));
+        texto1252 += convertida;
+        if (f < bytes.size()) texto1252 += '\n';
+        c = f + 1;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& p) {
@@ -208,7 +340,8 @@ std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& 
     auto disco = LerTamanhoDisco(*tamanho);
     if (!disco)
         return "[Discos] Tamanho: \""_ansi + *tamanho +
-               "\" não é um tamanho (bytes, 360K, 720K, 1.2M, 1.44M, CD ou ilimitado)."_ansi;
+               "\" não é um tamanho (bytes, um número com K, M ou G como 700M ou 4.7G, 360K, "
+                           "720K, 1.2M, 1.44M, CD, DVD, USB ou ilimitado)."_ansi;
     p.disco = *disco;
     return std::nullopt;
 }

@@ -1,4 +1,4 @@
-// The project file of zentrava-gerar: an INI file in Windows-1252 naming the
+// The project file of zentrava-gerar: an INI file (UTF-8 or Windows-1252) naming the
 // settings of zentrava.cmd, its four lists, the files of the set with their
 // destinations, the folders to pack into zip archives and the disk size.
 // Reading it checks what can be checked without touching the source tree;
@@ -45,6 +45,12 @@ struct ProjetoDiscos {
 
 // A byte count, or "360K", "720K", "1.2M", "1.44M", "CD", "ilimitado".
 std::optional<TamanhoDisco> LerTamanhoDisco(std::string_view texto);
+
+// The project's bytes as Windows-1252 text: UTF-8 (with or without its mark)
+// is converted, Windows-1252 kept; a character the disks cannot hold, a file
+// that is neither or mixes both, NUL bytes and overlong lines are refused,
+// with the line and key named.
+std::optional<std::string> DecodificarProjeto(std::string_view bytes, std::string& texto1252);
 
 // nullopt when the project is sound; otherwise the message.
 std::optional<std::string> LerProjeto(std::string_view conteudo, ProjetoDiscos& projeto);

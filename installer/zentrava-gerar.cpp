@@ -34,6 +34,8 @@ const char* const uso =
     "  --substituir       troca a pasta SAIDA se ela já tiver um conjunto anterior\n"
     "  --programas PASTA  pasta com o zentrava e a libzentunz.so a copiar no disco 1\n"
     "                     (padrão: a pasta deste programa)\n"
+    "  --autonomo         o disco 1 leva também as bibliotecas do Qt 6, da libzip e da\n"
+    "                     libdeflate, para instalar num sistema sem elas\n"
     "  --silencioso       não mostra o progresso nem os avisos\n"
     "  --ajuda            mostra este texto\n";
 
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--substituir") {
             opcoes.substituir = true;
+        } else if (a == "--autonomo") {
+            opcoes.autonomo = true;
         } else if (a == "--silencioso") {
             saida.silencioso = true;
         } else if (a == "--programas" && i + 1 < argc) {

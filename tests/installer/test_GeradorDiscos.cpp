@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -27,6 +31,14 @@ protected:
 
     Resultado Gerar(const std::string& projetoUtf8, bool substituir = false) {
         Projeto(raiz / "projeto.zgp", projetoUtf8);
+        return GerarComo(substituir);
+    }
+    // The project's bytes as they stand (UTF-8, mixed, broken...).
+    Resultado GerarBytes(const std::string& bytes, bool substituir = false) {
+        Escrever(raiz / "projeto.zgp", bytes);
+        return GerarComo(substituir);
+    }
+    Resultado GerarComo(bool substituir) {
         Resultado r;
         OpcoesGerador o;
         o.projeto = raiz / "projeto.zgp";
@@ -92,8 +104,15 @@ TEST_F(Gerador, RoundTripOnSmallDisksSplitsAndRejoins) {
     const int discos = ContarDiscos(saida);
     EXPECT_GE(discos, 4);
     EXPECT_EQ(ValorInfo(saida, "Total Discos"), discos);
+    // The second LEIAME.TXT travels in the names archive: the bytes it needs
+    // besides the tree.
+    int64_t zip = 0;
+    for (int d = 1; d <= discos; ++d)
+        if (fs::exists(saida / Pasta3(d) / "zentrava-nomes.zip"))
+            zip += static_cast<int64_t>(fs::file_size(saida / Pasta3(d) / "zentrava-nomes.zip"));
+    EXPECT_GT(zip, 0);
     EXPECT_EQ(ValorInfo(saida, "Total Arquivos"), 8);
-    EXPECT_EQ(ValorInfo(saida, "Total Bytes"), bytes);
+    EXPECT_EQ(ValorInfo(saida, "Total Bytes"), bytes + zip);
     EXPECT_EQ(r.resumo.discos, discos);
     EXPECT_EQ(r.resumo.maiorTamanho, 70000);
     EXPECT_GT(r.resumo.maiorUltimoDisco - r.resumo.maiorPrimeiroDisco, 2);
@@ -255,25 +274,34 @@ TEST_F(Gerador, NamesOfProgramsAndLabelsAndWindowsRules) {
     EXPECT_NE(r.erro->find("programa"), std::string::npos) << *r.erro;
     EXPECT_TRUE(NadaDeixado());
 
-    // On disks of a size it starts on disk 2 and installs.
+    // Below DirBase it travels in the names archive, on disks of any size.
     r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/prog/zentrava,@DIRBASE\\BIN\\\n"
               "2=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=5000\n");
     ASSERT_FALSE(r.erro) << *r.erro;
-    EXPECT_FALSE(fs::exists(saida / "DISCO.001" / "zentrava.002"));
+    EXPECT_EQ(ContarDiscos(saida), 1);
     EXPECT_EQ(Ler(saida / "DISCO.001" / "zentrava").substr(0, 9), "#!/bin/sh");
-    EXPECT_EQ(Ler(saida / "DISCO.002" / "zentrava"), "outro programa");
+    EXPECT_TRUE(fs::exists(saida / "DISCO.001" / "zentrava-nomes.zip"));
     ASSERT_EQ(Instalar(), "");
     EXPECT_EQ(Ler(raiz / "instalado" / "BIN" / "zentrava"), "outro programa");
     EXPECT_EQ(Ler(raiz / "instalado" / "a.txt"), ConjuntoDiscos::Dados(100, 3));
+    // Elsewhere, on disks of a size, it starts on disk 2.
+    r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/prog/zentrava,@SYSDIR\\\n"
+              "2=fonte/a.txt,@DIRBASE\\\n[Discos]\nTamanho=5000\n", true);
+    ASSERT_FALSE(r.erro) << *r.erro;
+    EXPECT_EQ(Ler(saida / "DISCO.002" / "zentrava"), "outro programa");
 
     // Label file names, names Windows cannot hold, destinations too long.
     fs::remove_all(saida);
-    for (const char* nome : {"zentrava.007", "NUL.txt", "a:b", "fim."}) {
+    for (auto [nome, motivo] : std::vector<std::pair<const char*, const char*>>{
+             {"zentrava.007", "rótulo"}, {"NUL.txt", "dispositivo reservado do Windows (NUL)"},
+             {"a:b", "caractere proibido :"}, {"fim.", "termina em ponto ou espaço"},
+             {"com3", "(COM3)"}}) {
         fs::remove_all(raiz / "fonte" / "r");
         Escrever(raiz / "fonte" / "r" / nome, "x");
         r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/r/*,@DIRBASE\\\n[Discos]\nTamanho=CD\n");
         ASSERT_TRUE(r.erro) << nome;
         EXPECT_NE(r.erro->find("fonte/r/"), std::string::npos) << *r.erro;
+        EXPECT_NE(r.erro->find(motivo), std::string::npos) << *r.erro;
     }
     r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\A|B\\\n[Discos]\nTamanho=CD\n");
     ASSERT_TRUE(r.erro);
@@ -377,6 +405,168 @@ TEST_F(Gerador, ExistingOutputIsKeptUnlessReplacing) {
         EXPECT_EQ(e.path().filename().string().find(".gerando"), std::string::npos);
 }
 
+TEST_F(Gerador, Utf8ProjectsAreWrittenInWindows1252AndEncodingFaultsAreRefused) {
+    Escrever(raiz / "fonte" / "Relatório.txt", "relatório\n");
+    // UTF-8 as Linux editors write it, with CR LF and LF lines mixed.
+    const std::string corpo =
+        "[Info]\r\nTitulo=Aplicação Ótima\nSub-Titulo=Versão 2.1 – para lojas\r\n"
+        "Diretorio Base=\\APLIC\nGrupo de Programa=Gestão\n"
+        "[Itens do Grupo]\nrel=Relatório do mês,@DIRBASE\\Relatório.txt\n"
+        "[Arquivos]\n1=fonte/Relatório.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
+    for (const std::string& bytes : {corpo, "\xEF\xBB\xBF" + corpo}) {
+        Resultado r = GerarBytes(bytes, true);
+        ASSERT_FALSE(r.erro) << *r.erro;
+        const std::string cmd = Ler(saida / "DISCO.001" / "zentrava.cmd");
+        EXPECT_NE(cmd.find("Titulo=Aplica\xE7\xE3o \xD3tima\r\n"), std::string::npos) << cmd;
+        EXPECT_NE(cmd.find("Sub-Titulo=Vers\xE3o 2.1 \x96 para lojas\r\n"), std::string::npos);
+        EXPECT_NE(cmd.find("Grupo de Programa=Gest\xE3o\r\n"), std::string::npos);
+        EXPECT_NE(cmd.find("item1=Relat\xF3rio do m\xEAs,@DIRBASE\\Relat\xF3rio.txt\r\n"), std::string::npos);
+        EXPECT_TRUE(Utf8Valido(Cp1252ParaUtf8(cmd)));
+        EXPECT_NE(Rotulo(saida, 1).find("Nome=@DIRBASE\\Relat\xF3rio.txt"), std::string::npos);
+        ASSERT_EQ(Instalar(), "");
+        EXPECT_EQ(Ler(raiz / "instalado" / "Relatório.txt"), "relatório\n");
+    }
+    fs::remove_all(saida);
+
+    const std::string resto = "[Arquivos]\n1=fonte/Relatório.txt,@DIRBASE\\\n[Discos]\nTamanho=CD\n";
+    const std::string dir = "[Info]\nDiretorio Base=\\APLIC\n";
+    struct Caso {
+        std::string bytes, trecho;
+    };
+    std::vector<Caso> casos{
+        {dir + "Titulo=Preço ≥ 10\n" + resto, "linha 3 ([Info] Titulo): o caractere U+2265 (o 14º"},
+        {std::string("\xFF\xFE[\0I\0", 6), "UTF-16"},
+        {dir + "Titulo=Aplicação\nRodape=Instala\xE7\xE3o\n" + resto,
+         "mistura codificações: a linha 3 está em UTF-8 e a linha 4"},
+        {dir + "Titulo=x\x81y\n" + resto, "linha 3 ([Info] Titulo): o byte 0x81"},
+        {dir + std::string("Titulo=a\0b\n", 11) + resto, "linha 3 ([Info] Titulo): a linha tem um byte nulo"},
+        {dir + "Titulo=" + std::string(10 << 20, 'x') + "\n" + resto, "a linha tem 10485767 bytes"},
+        {"\xEF\xBB\xBF" + dir + "Titulo=Instala\xE7\xE3o\n" + resto, "marca de UTF-8"},
+    };
+    for (const Caso& c : casos) {
+        Resultado r = GerarBytes(c.bytes);
+        ASSERT_TRUE(r.erro) << c.trecho;
+        EXPECT_NE(r.erro->find(c.trecho), std::string::npos) << *r.erro;
+        EXPECT_NE(r.erro->find("projeto.zgp"), std::string::npos) << *r.erro;
+        EXPECT_TRUE(NadaDeixado()) << c.trecho;
+    }
+}
+
+TEST_F(Gerador, WhatTheInstallerWouldFailOnIsRefusedBeforeWriting) {
+    Escrever(raiz / "fonte" / "a.txt", "a");
+    const std::string fim = "[Discos]\nTamanho=CD\n";
+    Resultado r = Gerar(std::string(info) + "[Arquivos]\nprog=fonte/a.txt,@DIRBASE/bin/\n" + fim);
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("[Arquivos] prog: o destino \"@DIRBASE/bin/\" tem \"/\""), std::string::npos) << *r.erro;
+    r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/a.txt,@PASTABASE\\\n" + fim);
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("[Arquivos] 1: @PASTABASE"), std::string::npos) << *r.erro;
+    EXPECT_TRUE(NadaDeixado());
+
+    // The disk change rewrites the first "DISCO." of the installer's path.
+    for (const fs::path& s : {raiz / "agenda.disco.v1", raiz / "Disco.velho" / "saida"}) {
+        fs::create_directories(s.parent_path());
+        OpcoesGerador o;
+        o.projeto = raiz / "projeto.zgp";
+        o.saida = s;
+        o.programas = programas;
+        Projeto(o.projeto, std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n" + fim);
+        ObservadorTeste obs;
+        ResumoGerador resumo;
+        auto e = GerarDiscos(o, obs, resumo);
+        ASSERT_TRUE(e) << s;
+        EXPECT_NE(e->find("tem \"DISCO.\" no caminho"), std::string::npos) << *e;
+        EXPECT_FALSE(fs::exists(s));
+    }
+    fs::remove_all(raiz / "Disco.velho");
+
+    // The host-path macros are list fields like any other, kept as written.
+    r = Gerar(std::string(info) + "[Arquivos]\n1=fonte/a.txt,@DIRBASE\\\n"
+              "[Configurar Arquivos INI]\n1=@DIRBASE\\a.ini,Geral,Pasta,@PASTABASE/dados\n"
+              "[Executar Arquivos]\n1=@DIRBASE\\a.txt,0,@PASTAWINDOWS @PASTASISTEMA\n" + fim);
+    ASSERT_FALSE(r.erro) << *r.erro;
+    const std::string cmd = Ler(saida / "DISCO.001" / "zentrava.cmd");
+    EXPECT_NE(cmd.find("item1=@DIRBASE\\a.ini,Geral,Pasta,@PASTABASE/dados\r\n"), std::string::npos) << cmd;
+    EXPECT_NE(cmd.find("item1=@DIRBASE\\a.txt,0,@PASTAWINDOWS @PASTASISTEMA\r\n"), std::string::npos) << cmd;
+}
+
+TEST_F(Gerador, NamesakesNeedNoDiskOfTheirOwn) {
+    // Three LEIAME.TXT and bytes for two floppies: two floppies.
+    Escrever(raiz / "fonte" / "app" / "grande.bin", ConjuntoDiscos::Dados(2000000, 5));
+    for (const char* p : {"x", "y", "z"})
+        Escrever(raiz / "fonte" / "app" / p / "LEIAME.TXT", std::string("leia ") + p);
+    Resultado r = Gerar(ProjetoAmostra("1.44M"));
+    ASSERT_FALSE(r.erro) << *r.erro;
+    EXPECT_EQ(ContarDiscos(saida), 2);
+    EXPECT_EQ(NomeRepetidoNumDisco(saida), "");
+    ASSERT_EQ(Instalar(), "");
+    EXPECT_EQ(CompararArvores(raiz / "fonte" / "app", raiz / "instalado"), "");
+    // Without the large file, one.
+    fs::remove(raiz / "fonte" / "app" / "grande.bin");
+    r = Gerar(ProjetoAmostra("1.44M"), true);
+    ASSERT_FALSE(r.erro) << *r.erro;
+    EXPECT_EQ(ContarDiscos(saida), 1);
+    ASSERT_EQ(Instalar(), "");
+    EXPECT_EQ(CompararArvores(raiz / "fonte" / "app", raiz / "instalado"), "");
+}
+
+TEST_F(Gerador, ASourceRewrittenWhilePackedIsRefusedOrItsSetIsTrue) {
+    const fs::path mexido = raiz / "fonte" / "app" / "mexido.bin";
+    Escrever(mexido, ConjuntoDiscos::Dados(6000000, 6));
+    int refusals = 0, sets = 0;
+    for (int rodada = 0; rodada < 4; ++rodada) {
+        std::atomic<bool> parar{false};
+        std::thread escritor([&] {
+            int fd = ::open(mexido.c_str(), O_WRONLY);
+            unsigned semente = 17u + static_cast<unsigned>(rodada);
+            // The first rounds rewrite at once, the last only after a pause.
+            std::this_thread::sleep_for(std::chrono::milliseconds(rodada < 2 ? 0 : 2000));
+            while (!parar) {
+                char b[4096];
+                for (char& c : b) c = static_cast<char>(rand_r(&semente));
+                off_t em = static_cast<off_t>(rand_r(&semente) % (6000000 - sizeof b));
+                if (::pwrite(fd, b, sizeof b, em) < 0) break;
+            }
+            ::close(fd);
+        });
+        Resultado r = Gerar(ProjetoAmostra("1.44M"), true);
+        parar = true;
+        escritor.join();
+        if (r.erro) {
+            ++refusals;
+            EXPECT_NE(r.erro->find("mexido.bin: o arquivo mudou"), std::string::npos) << *r.erro;
+            EXPECT_TRUE(NadaDeixado());
+        } else {
+            ++sets;
+            // The restore checks every piece against its CRC32.
+            EXPECT_EQ(Instalar(), "");
+        }
+    }
+    EXPECT_EQ(refusals + sets, 4);
+}
+
+TEST_F(Gerador, LinksThatLoopOrLeadNowhereAreRefused) {
+    Escrever(raiz / "fonte" / "app" / "sub" / "a.txt", "a");
+    fs::create_directory_symlink("..", raiz / "fonte" / "app" / "sub" / "volta");
+    Resultado r = Gerar(ProjetoAmostra("CD"));
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("sub/volta leva a uma pasta que o contém"), std::string::npos) << *r.erro;
+    fs::remove(raiz / "fonte" / "app" / "sub" / "volta");
+    fs::create_symlink("laco", raiz / "fonte" / "app" / "laco");
+    r = Gerar(ProjetoAmostra("CD"));
+    ASSERT_TRUE(r.erro);
+    EXPECT_NE(r.erro->find("app/laco não leva a nenhum arquivo"), std::string::npos) << *r.erro;
+    EXPECT_TRUE(NadaDeixado());
+    // A link to a folder elsewhere is followed.
+    fs::remove(raiz / "fonte" / "app" / "laco");
+    Escrever(raiz / "fonte" / "outra" / "b.txt", "b");
+    fs::create_directory_symlink("../outra", raiz / "fonte" / "app" / "outra");
+    r = Gerar(ProjetoAmostra("CD"));
+    ASSERT_FALSE(r.erro) << *r.erro;
+    ASSERT_EQ(Instalar(), "");
+    EXPECT_EQ(Ler(raiz / "instalado" / "outra" / "b.txt"), "b");
+}
+
 // ---- The layout alone ----
 
 ArquivoConjunto Arq(const std::string& nome, int64_t tamanho) {
@@ -455,6 +645,15 @@ TEST(TamanhoDisco, NamedSizesAndBytes) {
     EXPECT_FALSE(LerTamanhoDisco("0"));
     EXPECT_FALSE(LerTamanhoDisco("1,44M"));
     EXPECT_FALSE(LerTamanhoDisco(""));
+    // Suffixes in powers of 1024, with decimals; the media by name.
+    EXPECT_EQ(LerTamanhoDisco("700M")->bytes, 700 * 1048576);
+    EXPECT_EQ(LerTamanhoDisco("4.7G")->bytes, 5046586572);
+    EXPECT_EQ(LerTamanhoDisco("1.5k")->bytes, 1536);
+    EXPECT_EQ(LerTamanhoDisco("dvd")->bytes, 4697620480);
+    EXPECT_EQ(LerTamanhoDisco("DVD")->unidade, 2048);
+    EXPECT_EQ(LerTamanhoDisco("USB")->bytes, 7516192768);
+    for (const char* ruim : {"1.5", "M", ".5M", "5.M", "1.2.3M", "-1M", "10T", "99999999999999G"})
+        EXPECT_FALSE(LerTamanhoDisco(ruim)) << ruim;
 }
 
 } // namespace

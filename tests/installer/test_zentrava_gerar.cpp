@@ -88,6 +88,21 @@ TEST_F(Programa, SampleProjectBuildsAndInstallsAsItsTree) {
     dito.resize(std::fread(dito.data(), 1, dito.size(), p));
     EXPECT_EQ(::pclose(p), 0);
     EXPECT_NE(dito.find("Dentista"), std::string::npos) << dito;
+
+    // The UTF-8 sample: its texts go to the disk in Windows-1252, the
+    // host-path macro as written.
+    fs::path notas = raiz / "notas";
+    e = Executar("--silencioso --programas " + Aspas(Programas()) + " " +
+                 Aspas(exemplo.parent_path() / "notas" / "notas.zgp") + " " + Aspas(notas));
+    ASSERT_EQ(e.status, 0) << e.saida;
+    EXPECT_EQ(ContarDiscos(notas), 1);
+    const std::string cmd = Ler(notas / "DISCO.001" / "zentrava.cmd");
+    EXPECT_NE(cmd.find("Titulo=Notas R\xE1pidas\r\n"), std::string::npos) << cmd;
+    EXPECT_NE(cmd.find(",Geral,Dados,@PASTABASE/dados\r\n"), std::string::npos) << cmd;
+    fs::path instaladas = raiz / "notas-instaladas";
+    fs::create_directories(instaladas);
+    ASSERT_EQ(Instalar(notas, instaladas), "");
+    EXPECT_EQ(CompararArvores(exemplo.parent_path() / "notas" / "app", instaladas), "");
 }
 
 TEST_F(Programa, FailuresExitNonZeroWithAMessageInPortuguese) {

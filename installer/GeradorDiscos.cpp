@@ -177,6 +177,7 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
         a.tamanho = st.st_size;
         a.modo = st.st_mode & 0777;
         a.modificado = Nanossegundos(st);
+        a.inode = st.st_ino;
         saida.push_back(std::move(a));
     }
     return std::nullopt;
@@ -187,7 +188,7 @@ std::optional<std::string> Coletar(const FonteProjeto& f, const fs::path& pastaP
 std::optional<std::string> ConferirInalterado(int fd, const ArquivoConjunto& a) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return a.origem + ": " + TextoErroSistema(errno);
-    if (st.st_size != a.tamanho || Nanossegundos(st) != a.modificado)
+    if (st.st_size != a.tamanho || Nanossegundos(st) != a.modificado || st.st_ino != a.inode)
         return a.origem + ": o arquivo mudou enquanto o conjunto era gerado; gere-o de novo "
                           "quando nada estiver gravando na árvore de origem."_ansi;
     return std::nullopt;

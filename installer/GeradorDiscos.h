@@ -35,6 +35,7 @@ struct ArquivoConjunto {
     int64_t tamanho = 0;
     uint32_t modo = 0644;       // rwx bits of the source
     int64_t modificado = -1;    // modification time (ns) when gathered; -1: written by the generator
+    uint64_t inode = 0;         // and the file it was then
     std::string origem;         // the project line or source path, for messages
 };
 

@@ -12,7 +12,7 @@
 # INI entry, the script's trace, the 1133-byte log, the group's menu files;
 # then "zentrava /X<folder>" removes everything.
 # With "autonomo": the project is UTF-8 with accents in the group and its
-# items, the set self-contained on one CD; in a mount namespace an output on
+# items, the set self-contained (two disks again); in a mount namespace an output on
 # a full disk is refused first, then zentrava runs (and ldd of the disk's
 # programs must resolve every library from the disk but those of the C
 # library, X11/xcb, GL and what they bring) in a namespace of its own where
@@ -55,8 +55,8 @@ printf 'Prezado cliente,\r\n' >"$projeto/modelos/cartas/cobranca.txt"
 printf 'Lembrete\r\n' >"$projeto/modelos/lembrete.txt"
 
 titulo="Vendas Geradas"
-grupo="Vendas Teste" leia="Leia-me" tamanho_disco=""
-[ -z "$autonomo" ] || { grupo="Vendas Técnicas"; leia="Instruções de uso (Técnico)"; tamanho_disco=CD; }
+grupo="Vendas Teste" leia="Leia-me"
+[ -z "$autonomo" ] || { grupo="Vendas Técnicas"; leia="Instruções de uso (Técnico)"; }
 # Disk 1 holds zentrava and the engine library it loads.
 motor=$(ldd "$zentrava" | awk '$1 ~ /^libzentunz/ { print $3 }')
 [ -f "$motor" ] || falhar "a biblioteca do motor não foi achada: $(ldd "$zentrava")"
@@ -64,6 +64,7 @@ motor=$(ldd "$zentrava" | awk '$1 ~ /^libzentunz/ { print $3 }')
 strip --strip-unneeded -o "$raiz/zentrava.sem" "$zentrava"
 strip --strip-unneeded -o "$raiz/motor.sem" "$(readlink -f "$motor")"
 programas=$(($(tamanho "$raiz/zentrava.sem") + $(tamanho "$raiz/motor.sem")))
+escrever_projeto() { # <tamanho do disco>
 {
   printf '[Info]\nTitulo=%s\nCor de Fundo 1=clNavy\nCor de Fundo 2=clBlack\n' "$titulo"
   printf 'Rodape=Zentrava 8 - instalação gerada\nInstalacao=001000\nDiretorio Base=\\VENDAS\n'
@@ -74,26 +75,35 @@ programas=$(($(tamanho "$raiz/zentrava.sem") + $(tamanho "$raiz/motor.sem")))
   printf 'prog=%s,@DIRBASE\\bin\\rastro.sh /M\n' "$titulo"
   printf '[Configurar Arquivos INI]\nini=@DIRBASE\\APP.INI,Geral,Pasta,@DIRBASE\\DADOS\n'
   printf '[Executar Arquivos]\nexe=@DIRBASE\\bin\\rastro.sh,1,/S Primeiro\n'
-  printf '[Discos]\nTamanho=%s\n' "${tamanho_disco:-$((programas + 30000))}"
+  printf '[Discos]\nTamanho=%s\n' "$1"
 } | if [ -n "$autonomo" ]; then cat; else iconv -f UTF-8 -t WINDOWS-1252; fi >"$projeto/vendas.zgp"
+}
 opcoes=(--silencioso --programas "$(dirname "$zentrava")")
-[ -z "$autonomo" ] || opcoes+=(--autonomo)
+if [ -n "$autonomo" ]; then
+  # What disk 1's programs take with their libraries, measured on a first set.
+  opcoes+=(--autonomo)
+  escrever_projeto CD
+  "$gerar" "${opcoes[@]}" "$projeto/vendas.zgp" "$raiz/medida" || falhar "zentrava-gerar --autonomo falhou"
+  programas=$(cd "$raiz/medida/DISCO.001" &&
+    find zentrava libzentunz.so* qt.conf zentrava-lib -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+  rm -rf "$raiz/medida"
+fi
+escrever_projeto $((programas + 30000))
 
 # ---- The set ----
 saida="$raiz/c/inst/SAIDA"
 mkdir -p "$raiz/c/inst"
 "$gerar" "${opcoes[@]}" "$projeto/vendas.zgp" "$saida" || falhar "zentrava-gerar falhou"
 d1="$saida/DISCO.001"
-if [ -z "$autonomo" ]; then
-  [ "$(ls "$saida")" = $'DISCO.001\nDISCO.002' ] || falhar "discos gerados: $(ls "$saida")"
-  [ -e "$saida/DISCO.001/GRANDE.DAT" ] && [ -e "$saida/DISCO.002/GRANDE.DAT" ] ||
-    falhar "GRANDE.DAT não foi dividido entre os discos: $(ls -R "$saida")"
-else
-  [ "$(ls "$saida")" = DISCO.001 ] || falhar "discos gerados: $(ls "$saida")"
+[ "$(ls "$saida")" = $'DISCO.001\nDISCO.002' ] || falhar "discos gerados: $(ls "$saida")"
+[ -e "$saida/DISCO.001/GRANDE.DAT" ] && [ -e "$saida/DISCO.002/GRANDE.DAT" ] ||
+  falhar "GRANDE.DAT não foi dividido entre os discos: $(ls -R "$saida")"
+if [ -n "$autonomo" ]; then
   # The texts of the set are Windows-1252.
   grep -qaF "$(printf 'Grupo de Programa=Vendas T\351cnicas\r')" "$d1/zentrava.cmd" ||
     falhar "zentrava.cmd não está em Windows-1252: $(grep -a Grupo "$d1/zentrava.cmd" | od -c | head)"
-  grep -qaF "$(printf 'Instru\347\365es de uso.txt')" "$d1/zentrava.001" || falhar "zentrava.001 não está em Windows-1252"
+  cat "$saida"/DISCO.*/zentrava.0* | grep -qaF "$(printf 'Instru\347\365es de uso.txt')" ||
+    falhar "os rótulos não estão em Windows-1252"
 
   # A full output disk: the message, status 1, nothing left there.
   mkdir -p "$raiz/cheio"

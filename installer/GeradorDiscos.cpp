@@ -803,6 +803,7 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
         return "Com os arquivos zip, o conjunto precisa de "_ansi + std::to_string(totalBytes) +
                " bytes; o instalador aceita até 2147483647 (Total Bytes)."_ansi;
 
+    const std::string glibc = o.autonomo ? GlibcNecessaria(programas, pastaProgramas) : "";
     OrdenarParaDiscos(arquivos);
     for (std::size_t i = 0; i < arquivos.size(); ++i) {
         SecaoArquivo s = Secao(arquivos[i], arquivos[i].tamanho, 1);
@@ -838,5 +839,6 @@ std::optional<std::string> GerarDiscos(const OpcoesGerador& o, ObservadorGerador
 
     if (auto e = PorNoLugar(prov, o.saida)) return e;
     resumo = Resumir(arquivos, plano, totalBytes);
+    resumo.glibc = glibc;
     return std::nullopt;
 }

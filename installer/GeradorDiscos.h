@@ -98,6 +98,7 @@ struct ResumoGerador {
     std::string maiorNome;      // Windows-1252
     int64_t maiorTamanho = -1;
     int maiorPrimeiroDisco = 0, maiorUltimoDisco = 0;
+    std::string glibc;          // self-contained sets: the oldest glibc disk 1 runs on
 };
 
 // nullopt on success; otherwise the message, and nothing was left behind.

@@ -252,6 +252,33 @@ std::optional<std::string> PrepararProgramasDisco1(const std::vector<ProgramaDis
     return std::nullopt;
 }
 
+std::string GlibcNecessaria(const std::vector<ProgramaDisco1>& lista, const fs::path& pasta) {
+    std::vector<int> maior;
+    std::string texto;
+    for (const auto& p : lista) {
+        std::string simbolos;
+        if (!Elf(pasta / p.destino) || Executar({"objdump", "-T", (pasta / p.destino).string()}, &simbolos) != 0)
+            continue;
+        for (std::size_t c = 0; (c = simbolos.find("GLIBC_", c)) != std::string::npos;) {
+            c += 6;
+            std::size_t f = simbolos.find_first_not_of("0123456789.", c);
+            const std::string v = simbolos.substr(c, f - c);
+            std::vector<int> partes;
+            for (std::size_t i = 0; i < v.size();) {
+                std::size_t j = v.find('.', i);
+                if (j == std::string::npos) j = v.size();
+                partes.push_back(j > i && j - i < 6 ? std::stoi(v.substr(i, j - i)) : 0);
+                i = j + 1;
+            }
+            if (!v.empty() && partes > maior) {
+                maior = partes;
+                texto = v;
+            }
+        }
+    }
+    return texto;
+}
+
 std::string TextoQtConf() {
     return std::string("[Paths]\r\nPrefix=") + pastaBibliotecas + "\r\nPlugins=plugins\r\n";
 }

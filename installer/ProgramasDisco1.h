@@ -36,5 +36,9 @@ std::optional<std::string> PrepararProgramasDisco1(const std::vector<ProgramaDis
                                                    const std::filesystem::path& pasta,
                                                    std::vector<std::string>& avisos);
 
+// The oldest glibc the prepared copies run on ("2.35"), by the symbol
+// versions they ask for; empty when `objdump` cannot tell.
+std::string GlibcNecessaria(const std::vector<ProgramaDisco1>& lista, const std::filesystem::path& pasta);
+
 // qt.conf beside zentrava: the plugins below the libraries' folder.
 std::string TextoQtConf();

@@ -117,6 +117,9 @@ int main(int argc, char** argv) {
                              (r.arquivos == 1 ? " arquivo, " : " arquivos, ") +
                              std::to_string(r.totalBytes) + " bytes instalados."_ansi);
         if (!maior.empty()) Escrever(stdout, maior);
+        if (!r.glibc.empty())
+            Escrever(stdout, "Conjunto autônomo: a máquina de destino precisa da glibc "_ansi + r.glibc +
+                                 " ou mais nova, das bibliotecas do X11 (libX11, libxcb) e das do GL."_ansi);
     }
     return 0;
 }

@@ -83,7 +83,10 @@ if [ -n "$autonomo" ]; then
   # What disk 1's programs take with their libraries, measured on a first set.
   opcoes+=(--autonomo)
   escrever_projeto CD
-  "$gerar" "${opcoes[@]}" "$projeto/vendas.zgp" "$raiz/medida" || falhar "zentrava-gerar --autonomo falhou"
+  "$gerar" --autonomo --programas "$(dirname "$zentrava")" "$projeto/vendas.zgp" "$raiz/medida" \
+    >"$raiz/medida.txt" 2>&1 || falhar "zentrava-gerar --autonomo falhou: $(cat "$raiz/medida.txt")"
+  grep -q "a máquina de destino precisa da glibc 2\.[0-9]* ou mais nova" "$raiz/medida.txt" ||
+    falhar "o resumo não diz a glibc necessária: $(cat "$raiz/medida.txt")"
   programas=$(cd "$raiz/medida/DISCO.001" &&
     find zentrava libzentunz.so* qt.conf zentrava-lib -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
   rm -rf "$raiz/medida"

@@ -201,9 +201,13 @@ void TfrmRestore::Rotulos(const std::string& disco, const std::string& arquivo,
         if (QString t = ParaQString(*texto); t != l->text()) l->setText(t);
 }
 
-// A bar repaints on every new value: it is set only when the position moves.
+// The bar is set only when its position moves, and painted with the next
+// events: setValue alone would paint it at once, on every new value.
 void TfrmRestore::Posicao(int posicao) {
-    if (posicao != ProgressBar1->value()) ProgressBar1->setValue(posicao);
+    if (posicao == ProgressBar1->value()) return;
+    ProgressBar1->setUpdatesEnabled(false);
+    ProgressBar1->setValue(posicao);
+    ProgressBar1->setUpdatesEnabled(true); // an update(), not a repaint
 }
 
 void TfrmRestore::DestacarBotao(QPushButton* botao) {

@@ -24,7 +24,7 @@ projeto="$raiz/projeto"
 mkdir -p "$projeto/app/medios" "$projeto/app/miudos" "$projeto/textos"
 grande=$((mb * 60 / 100))
 head -c $((grande * 1048576)) /dev/urandom >"$projeto/app/GRANDE.DAT"
-for i in 1 2 3 4 5 6; do head -c $((mb * 1048576 / 50)) /dev/urandom >"$projeto/app/medios/M$i.DAT"; done
+for i in 1 2 3 4 5 6; do head -c $((mb * 1048576 / 30)) /dev/urandom >"$projeto/app/medios/M$i.DAT"; done
 for ((i = 0; i < 300; i++)); do head -c $((1024 + RANDOM % 40000)) /dev/urandom >"$projeto/app/miudos/m$i.dat"; done
 # Text that deflate takes to about three quarters.
 for ((i = 0; i < mb / 5; i++)); do head -c 786432 /dev/urandom | base64 >"$projeto/textos/t$i.txt"; done
@@ -60,7 +60,7 @@ mkdir -p "$raiz/config/falavox-zentrava" "$raiz/dados"
 printf '[Unidades]\nC=%s\nZ=/\n' "$raiz/c" >"$raiz/config/falavox-zentrava/unidades.ini"
 export XDG_CONFIG_HOME="$raiz/config" XDG_DATA_HOME="$raiz/dados"
 iniciar_tela_virtual
-app="$raiz/c/Aplic/Bench"
+app="$raiz/c/BENCH"
 
 ticks=$(getconf CLK_TCK)
 cpu_de() { awk -v t="$ticks" '{ print ($14 + $15) / t }' "/proc/$1/stat"; }
@@ -71,7 +71,7 @@ tem_parabens() { tem_janela '^Parab'; }
 instalar() {
   local pid principal apresentacao destino restauracao t0 c0 x0 t1 c1 x1
   rm -rf "$app" "$XDG_DATA_HOME"/* "$XDG_CONFIG_HOME/menus"
-  (cd "$d1" && exec "$zentrava" >>"$raiz/zentrava.log" 2>&1) &
+  (cd "$d1" && exec ./zentrava >>"$raiz/zentrava.log" 2>&1) &
   pid=$!
   pids+=("$pid")
   esperar 30 tem_janela '^Bench Zentrava$' || falhar "a janela principal não apareceu"
@@ -84,9 +84,7 @@ instalar() {
   teclar "$apresentacao" Return
   esperar 30 tem_janela '^Drive/Diret' || falhar "a tela de destino não apareceu"
   destino=$(janela '^Drive/Diret')
-  teclar "$destino" Tab ctrl+a
-  xdotool type --delay 30 '\Aplic\Bench'
-  teclar "$destino" Return
+  teclar "$destino" Return # the suggested folder, C:\BENCH
   esperar 30 tem_janela '^Restaurar Arquivos$' || falhar "a tela de restauração não apareceu"
   restauracao=$(janela '^Restaurar Arquivos$')
   sleep 0.5

@@ -264,6 +264,9 @@ private:
                 if (disco_ >= 255)
                     return Erro("O arquivo "_ansi + destino + " continua além do disco 255.");
                 ++disco_;
+                // A Cancelar pressed just before is not lost behind the prompt.
+                ritmo_.Agora();
+                if (InstalacaoCancelada) return FimRestauracao::Cancelada;
                 if (!VerificarDisco(ui_, LetraDisco(), disco_)) return Cancelar();
                 SecaoArquivo continuacao;
                 if (!LerSecao(n, false, continuacao, fim)) return fim;

@@ -8,7 +8,7 @@
 #include "fStrlib.h"
 #include "mSetuplb.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cerrno>
 #include <cmath>
@@ -111,21 +111,21 @@ bool TemComponentePai(std::string_view pasta) {
     return false;
 }
 
-// Reads exactly n bytes at offset unless the file ends or fails first.
-ssize_t LerBloco(int fd, char* buf, std::size_t n, off_t offset) {
+// Reads exactly n bytes at offset unless the file ends or fails first; what
+// came before a failure counts, so the caller knows the block it failed in.
+std::size_t LerBloco(int fd, char* buf, std::size_t n, off_t offset) {
     std::size_t lidos = 0;
     while (lidos < n) {
         ssize_t r = pread(fd, buf + lidos, n - lidos, offset + static_cast<off_t>(lidos));
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return -1;
-        if (r == 0) break;
+        if (r <= 0) break;
         lidos += static_cast<std::size_t>(r);
     }
-    return static_cast<ssize_t>(lidos);
+    return lidos;
 }
 
-// The block copied inside the kernel, without passing through the buffer:
-// the whole block, or false (the caller then takes the buffer's way, which
+// The run copied inside the kernel, without passing through the buffer:
+// the whole run, or false (the caller then takes the buffer's way, which
 // tells a short piece from a write error).
 bool CopiarNoNucleo(int de, off_t offset, int para, std::size_t n, bool& suportado) {
     std::size_t feito = 0;
@@ -158,7 +158,7 @@ std::string Decimal(int64_t v) { return std::to_string(v); }
 // One run of stage 1.
 class Restauracao {
 public:
-    Restauracao(Interacao& ui, ObservadorRestauracao* obs) : ui_(ui), obs_(obs) {}
+    Restauracao(Interacao& ui, ObservadorRestauracao* obs) : ui_(ui), obs_(obs), ritmo_(ui) {}
 
     FimRestauracao Executar() {
         if (!VerificarDisco(ui_, LetraDisco(), disco_)) return Cancelar();
@@ -192,14 +192,13 @@ private:
 
     // The section of file n on the disk in use; false after the message.
     bool LerSecao(int n, bool completa, SecaoArquivo& secao, FimRestauracao& fim) {
-        const std::string rotulo = DirDisco + NomeRotuloDisco(disco_);
-        auto conteudo = LerConteudoPerfil(rotulo);
+        const TabelaPerfil* conteudo = Rotulo();
         if (!conteudo) {
             fim = Erro("Não foi possível ler o arquivo de controle "_ansi + NomeRotulo() + " em " +
                        DirDisco + ".");
             return false;
         }
-        if (ChavesDoPerfil(*conteudo, NomeSecaoArquivo(n)).empty()) {
+        if (!conteudo->TemChaves(NomeSecaoArquivo(n))) {
             fim = Erro("O arquivo de controle "_ansi + NomeRotulo() + " não descreve o arquivo "_ansi +
                        Decimal(n) + " (seção \""_ansi + NomeSecaoArquivo(n) + "\").");
             return false;
@@ -211,6 +210,16 @@ private:
             return false;
         }
         return true;
+    }
+
+    // The label file of the disk in use, parsed once for all its files.
+    const TabelaPerfil* Rotulo() {
+        const std::string caminho = DirDisco + NomeRotuloDisco(disco_);
+        if (!rotulo_ || caminhoRotulo_ != caminho) {
+            rotulo_ = LerTabelaPerfil(caminho);
+            caminhoRotulo_ = caminho;
+        }
+        return rotulo_ ? &*rotulo_ : nullptr;
     }
 
     FimRestauracao RestaurarArquivo(int n) {
@@ -255,6 +264,9 @@ private:
                 if (disco_ >= 255)
                     return Erro("O arquivo "_ansi + destino + " continua além do disco 255.");
                 ++disco_;
+                // A Cancelar pressed just before is not lost behind the prompt.
+                ritmo_.Agora();
+                if (InstalacaoCancelada) return FimRestauracao::Cancelada;
                 if (!VerificarDisco(ui_, LetraDisco(), disco_)) return Cancelar();
                 SecaoArquivo continuacao;
                 if (!LerSecao(n, false, continuacao, fim)) return fim;
@@ -283,8 +295,8 @@ private:
         return FimRestauracao::Concluida;
     }
 
-    // Appends one piece to the destination, block by block; a block that
-    // cannot be read whole, or a piece whose CRC-32 differs, is offered again.
+    // Appends one piece to the destination in runs of whole blocks; the block
+    // that cannot be read whole, or a piece whose CRC-32 differs, is offered again.
     FimRestauracao CopiarPeca(const std::string& peca, const SecaoArquivo& secao, int destino,
                               const std::string& nomeDestino) {
         auto pecaHost = CaminhoHost(peca);
@@ -295,36 +307,45 @@ private:
 
         const int64_t inicioPeca = copiados_;
         for (;;) {
-            uLong crc = crc32(0L, Z_NULL, 0);
+            uint32_t crc = 0;
             int32_t resta = secao.bytesSalvo;
-            int32_t bloco = tamanhoBloco;
             off_t offset = 0;
-            while (resta > 0 && !InstalacaoCancelada) {
-                ui_.ProcessarEventos();
-                if (resta < tamanhoBloco) bloco = resta;
-                const auto n = static_cast<std::size_t>(bloco);
+            while (resta > 0) {
+                ritmo_.Talvez();
+                if (InstalacaoCancelada) break;
+                const auto n = std::min(static_cast<std::size_t>(resta), buffer_.size());
                 // The CRC and the first bytes need the data in hand.
                 const bool noNucleo = copiaNoNucleo_ && !secao.crc32 && inicio_.size() >= 4;
                 if (noNucleo && CopiarNoNucleo(*origem, offset, destino, n, copiaNoNucleo_)) {
-                    Avancar(bloco, offset, resta, secao.tamanho);
+                    Avancar(n, offset, resta, secao.tamanho);
                     continue;
                 }
                 // Whatever a failed kernel copy wrote is undone.
                 if (noNucleo && (ftruncate(destino, copiados_) != 0 || lseek(destino, copiados_, SEEK_SET) < 0))
                     return ErroArquivo("gravar", nomeDestino, errno);
-                while (LerBloco(*origem, buffer_.data(), n, offset) != static_cast<ssize_t>(n)) {
+                const std::size_t lidos = LerBloco(*origem, buffer_.data(), n, offset);
+                // The whole blocks before a failure go in; the question is
+                // about the block it happened in, when the run starts there.
+                const std::size_t inteiros = lidos == n ? n : lidos / tamanhoBloco * tamanhoBloco;
+                if (inteiros == 0) {
+                    ritmo_.Agora();
+                    if (InstalacaoCancelada) break;
                     if (!RepetirLeitura()) return Cancelar();
                     // The user may have put the disk back: read it afresh.
                     origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
+                    continue;
                 }
-                if (int erro = GravarBloco(destino, buffer_.data(), n))
+                if (int erro = GravarBloco(destino, buffer_.data(), inteiros))
                     return ErroArquivo("gravar", nomeDestino, erro);
                 if (inicio_.size() < 4)
-                    inicio_.append(buffer_.data(), std::min<std::size_t>(4 - inicio_.size(), n));
-                if (secao.crc32) crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(n));
-                Avancar(bloco, offset, resta, secao.tamanho);
+                    inicio_.append(buffer_.data(), std::min<std::size_t>(4 - inicio_.size(), inteiros));
+                // libdeflate's CRC-32 (carry-less multiply) is several times zlib's.
+                if (secao.crc32) crc = libdeflate_crc32(crc, buffer_.data(), inteiros);
+                Avancar(inteiros, offset, resta, secao.tamanho);
             }
             if (!secao.crc32 || InstalacaoCancelada || crc == *secao.crc32) return FimRestauracao::Concluida;
+            ritmo_.Agora();
+            if (InstalacaoCancelada) return FimRestauracao::Concluida;
             if (!RepetirLeitura()) return Cancelar();
             // The whole piece again, over what it wrote.
             if (ftruncate(destino, inicioPeca) != 0 || lseek(destino, inicioPeca, SEEK_SET) < 0)
@@ -335,11 +356,14 @@ private:
         }
     }
 
-    void Avancar(int32_t bloco, off_t& offset, int32_t& resta, int32_t tamanho) {
-        copiados_ += bloco;
-        offset += bloco;
-        resta -= tamanhoBloco;
-        if (obs_) obs_->Posicao(PosicaoProgresso(copiados_, tamanho));
+    // The progress of a run, one position per block as if moved one by one.
+    void Avancar(std::size_t n, off_t& offset, int32_t& resta, int32_t tamanho) {
+        for (std::size_t feito = 0; feito < n; feito += tamanhoBloco) {
+            copiados_ += std::min<int64_t>(tamanhoBloco, static_cast<int64_t>(n - feito));
+            if (obs_) obs_->Posicao(PosicaoProgresso(copiados_, tamanho));
+        }
+        offset += static_cast<off_t>(n);
+        resta -= static_cast<int32_t>(n);
     }
 
     bool RepetirLeitura() {
@@ -353,11 +377,14 @@ private:
 
     Interacao& ui_;
     ObservadorRestauracao* obs_;
+    RitmoEventos ritmo_;
+    std::optional<TabelaPerfil> rotulo_;
+    std::string caminhoRotulo_;
     int disco_ = 1;
     int64_t copiados_ = 0;
     bool copiaNoNucleo_ = true;
     std::string inicio_; // the file's first bytes: is it a program?
-    std::vector<char> buffer_ = std::vector<char>(tamanhoBloco);
+    std::vector<char> buffer_ = std::vector<char>(std::size_t{tamanhoBloco} * blocosPorLeitura);
 };
 
 } // namespace
@@ -424,10 +451,11 @@ FimRestauracao RestaurarInstalacao(Interacao& ui, ObservadorRestauracao* observa
     FimRestauracao fim = RestaurarArquivos(ui, observador);
     if (fim != FimRestauracao::Concluida || InstalacaoCancelada) return fim;
     TExtratorZip extrator(ui);
+    RitmoEventos ritmo(ui);
     extrator.AoProgredir = [&](TExtratorZip&, TTipoProgresso tipo, const std::string& membro,
                                int32_t tamanho) {
         if (observador) observador->Extracao(tipo, membro, tamanho);
-        ui.ProcessarEventos();
+        ritmo.Talvez();
     };
     return DescompactarArquivos(ui, extrator);
 }

@@ -6,8 +6,9 @@
 // they end early; they never clear it.
 //
 // Every message goes through the Interacao, which is also asked to process
-// pending events once per copied block: that is how a "Cancelar" press, which
-// sets InstalacaoCancelada, reaches the copy. A file is written under a
+// pending events as the copy goes (RitmoEventos): that is how a "Cancelar"
+// press, which sets InstalacaoCancelada, reaches the copy; it stops before
+// the next block. A file is written under a
 // temporary name beside its destination and renamed into place once its last
 // piece is in, so an interrupted restore never leaves part of a file under
 // the real name.
@@ -16,6 +17,7 @@
 #include "Interacao.h"
 #include "mExtrZip.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -27,7 +29,7 @@ public:
     // and "Restaurando NOME (t bytes) ...".
     virtual void Rotulos(const std::string& /*disco*/, const std::string& /*arquivo*/,
                          const std::string& /*bytes*/, const std::string& /*atual*/) {}
-    // Once per block: 0..100 of the current file.
+    // Once per block, in order: 0..100 of the current file.
     virtual void Posicao(int /*posicao*/) {}
     // The extractor's reports, when the restore drives its own extractor.
     virtual void Extracao(TTipoProgresso /*tipo*/, const std::string& /*membro*/,
@@ -40,8 +42,33 @@ enum class FimRestauracao {
     Erro,      // a file error; its message was shown
 };
 
-// The block every read and write moves, and the unit of progress and events.
+// The unit of progress, of the read-error question and of a Cancelar; reads
+// and writes move runs of whole blocks where no single block is at stake.
 inline constexpr int32_t tamanhoBloco = 10240;
+inline constexpr int32_t blocosPorLeitura = 25;
+
+// Processing events costs the window a repaint and the kernel its wake-ups,
+// while a click only has to reach the work within a frame: events are
+// processed when intervaloEventos of work has passed since the last time
+// (the first call at once), and on Agora, before a question. Pictures of the
+// windows set it to 0 to catch given moments of a run.
+inline std::chrono::steady_clock::duration intervaloEventos = std::chrono::milliseconds(30);
+class RitmoEventos {
+public:
+    explicit RitmoEventos(Interacao& ui) : ui_(ui), intervalo_(intervaloEventos) {}
+    void Talvez() {
+        if (std::chrono::steady_clock::now() >= proximo_) Agora();
+    }
+    void Agora() {
+        ui_.ProcessarEventos();
+        proximo_ = std::chrono::steady_clock::now() + intervalo_;
+    }
+
+private:
+    Interacao& ui_;
+    std::chrono::steady_clock::duration intervalo_;
+    std::chrono::steady_clock::time_point proximo_{};
+};
 
 // Stage 1. Starts from disk 1 of DirDisco.
 FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador = nullptr);

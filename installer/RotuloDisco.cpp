@@ -38,22 +38,26 @@ std::string NomeSecaoArquivo(int n) {
 }
 
 SecaoArquivo LerSecaoArquivo(std::string_view conteudo, int n, bool completa) {
+    return LerSecaoArquivo(TabelaPerfil(std::string(conteudo)), n, completa);
+}
+
+SecaoArquivo LerSecaoArquivo(const TabelaPerfil& rotulo, int n, bool completa) {
     const std::string secao = NomeSecaoArquivo(n);
     auto inteiro = [&](const char* chave, int padrao) {
-        auto v = ValorDoPerfil(conteudo, secao, chave);
+        auto v = rotulo.Valor(secao, chave);
         return InteiroDoTexto(v.value_or(""), padrao, !v);
     };
     SecaoArquivo s;
     s.bytesSalvo = inteiro("Bytes Salvo", 0);
-    if (auto crc = ValorDoPerfil(conteudo, secao, "CRC32")) {
+    if (auto crc = rotulo.Valor(secao, "CRC32")) {
         s.crc32 = Numero(*crc, 16, 8);
         s.crc32Invalido = !s.crc32 || crc->size() != 8;
     }
     if (!completa) return s;
-    s.nome = ValorDoPerfil(conteudo, secao, "Nome").value_or("");
+    s.nome = rotulo.Valor(secao, "Nome").value_or("");
     s.tamanho = inteiro("Tamanho", 0);
     s.qtdDiscos = static_cast<uint8_t>(inteiro("Qtd.Discos", 1));
-    if (auto modo = ValorDoPerfil(conteudo, secao, "Modo")) s.modo = Numero(*modo, 8, 6);
+    if (auto modo = rotulo.Valor(secao, "Modo")) s.modo = Numero(*modo, 8, 6);
     return s;
 }
 

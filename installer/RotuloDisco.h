@@ -9,6 +9,8 @@
 // file, on the disk where it starts). Label files without them read as before.
 #pragma once
 
+#include "Perfil.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +32,8 @@ std::string NomeSecaoArquivo(int n);
 // Reads section n from a label file's content. `completa` false reads only
 // what a continuation disk carries ("Bytes Salvo", "CRC32").
 SecaoArquivo LerSecaoArquivo(std::string_view conteudo, int n, bool completa);
+// The same from a label file parsed once, as the restore reads it.
+SecaoArquivo LerSecaoArquivo(const plataforma::TabelaPerfil& rotulo, int n, bool completa);
 
 // The section's text, CR LF lines, for a label file being written.
 std::string TextoSecaoArquivo(const SecaoArquivo& secao, int n, bool completa);

@@ -155,9 +155,10 @@ void TfrmRestore::Extrator1Progresso(TExtratorZip&, TTipoProgresso TipoProgr,
         lblArqAtual->setText(ParaQString("Descompactando " + plataforma::Minusculas1252(Filename) + " ..."));
     if (TipoProgr == tpFim) lblArqAtual->clear();
     barra_.Progresso(TipoProgr, FileSize);
-    ProgressBar1->setRange(barra_.minimo, barra_.maximo);
-    ProgressBar1->setValue(barra_.posicao);
-    interacao_.ProcessarEventos();
+    if (ProgressBar1->minimum() != barra_.minimo || ProgressBar1->maximum() != barra_.maximo)
+        ProgressBar1->setRange(barra_.minimo, barra_.maximo);
+    Posicao(barra_.posicao);
+    ritmo_.Talvez();
 }
 
 bool TfrmRestore::FormClose() {
@@ -190,16 +191,24 @@ void TfrmRestore::showEvent(QShowEvent* e) {
 
 void TfrmRestore::reject() { bbtCancel->click(); }
 
+// The labels are painted with the next events, never here: a piece costs
+// only the texts that changed.
 void TfrmRestore::Rotulos(const std::string& disco, const std::string& arquivo,
                           const std::string& bytes, const std::string& atual) {
-    lblInfoDisco->setText(ParaQString(disco));
-    lblInfoArq->setText(ParaQString(arquivo));
-    lblInfoBytes->setText(ParaQString(bytes));
-    lblArqAtual->setText(ParaQString(atual));
-    for (QLabel* l : {lblInfoDisco, lblInfoArq, lblInfoBytes, lblArqAtual}) l->repaint();
+    const std::pair<QLabel*, const std::string*> rotulos[] = {
+        {lblInfoDisco, &disco}, {lblInfoArq, &arquivo}, {lblInfoBytes, &bytes}, {lblArqAtual, &atual}};
+    for (auto [l, texto] : rotulos)
+        if (QString t = ParaQString(*texto); t != l->text()) l->setText(t);
 }
 
-void TfrmRestore::Posicao(int posicao) { ProgressBar1->setValue(posicao); }
+// The bar is set only when its position moves, and painted with the next
+// events: setValue alone would paint it at once, on every new value.
+void TfrmRestore::Posicao(int posicao) {
+    if (posicao == ProgressBar1->value()) return;
+    ProgressBar1->setUpdatesEnabled(false);
+    ProgressBar1->setValue(posicao);
+    ProgressBar1->setUpdatesEnabled(true); // an update(), not a repaint
+}
 
 void TfrmRestore::DestacarBotao(QPushButton* botao) {
     DestacarBotoes(botao, bbtInstalar, {bbtCancel});

@@ -53,6 +53,7 @@ private:
 
     InteracaoJanelas interacao_;
     TExtratorZip Extrator1{interacao_};
+    RitmoEventos ritmo_{interacao_};
     BarraExtracao barra_;
     QFrame* bevArqAtual;
     QLabel* lblArqAtual;

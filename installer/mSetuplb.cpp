@@ -9,6 +9,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <unordered_set>
 
 using namespace plataforma;
 using namespace plataforma::literais;
@@ -43,16 +44,17 @@ std::vector<std::string> ArquivosExecutar;
 
 std::vector<std::pair<std::string, std::string>> EntradasSecao(std::string_view conteudo,
                                                                std::string_view secao) {
+    return EntradasSecao(TabelaPerfil(std::string(conteudo)), secao);
+}
+
+std::vector<std::pair<std::string, std::string>> EntradasSecao(const TabelaPerfil& tabela,
+                                                               std::string_view secao) {
     std::vector<std::pair<std::string, std::string>> r;
-    std::vector<std::string> vistas;
-    for (const auto& chave : ChavesDoPerfil(conteudo, secao)) {
-        bool repetida = false;
-        for (const auto& v : vistas)
-            repetida = repetida || IguaisSemCaixa(v, chave);
-        if (repetida) continue;
-        vistas.push_back(chave);
-        std::string valor = ValorDoPerfil(conteudo, secao, chave).value_or("");
-        if (!valor.empty()) r.emplace_back(chave, std::move(valor));
+    std::unordered_set<std::string> vistas; // folded: a key is met again whatever its case
+    for (auto& [chave, valor] : tabela.Linhas(secao)) {
+        // The first line of a key is the one its value is read from.
+        if (!vistas.insert(Maiusculas1252(chave)).second) continue;
+        if (!valor.empty()) r.emplace_back(std::move(chave), std::move(valor));
     }
     return r;
 }
@@ -106,25 +108,25 @@ std::string Cortado(std::string_view valor, uint8_t n) {
     return TirarEspacos(Esquerda(valor, n));
 }
 
-std::string ValorInfo(std::string_view conteudo, const char* chave, std::string_view padrao) {
-    return ValorDoPerfil(conteudo, secaoInfo, chave).value_or(std::string(padrao));
+std::string ValorInfo(const TabelaPerfil& conteudo, const char* chave, std::string_view padrao) {
+    return conteudo.Valor(secaoInfo, chave).value_or(std::string(padrao));
 }
 
-bool LerCor(std::string_view conteudo, const char* chave, const char* padrao, TCor& cor) {
+bool LerCor(const TabelaPerfil& conteudo, const char* chave, const char* padrao, TCor& cor) {
     auto c = ConverterCor(ValorInfo(conteudo, chave, padrao));
     if (!c) return false;
     cor = *c;
     return true;
 }
 
-int32_t LerInteiro(std::string_view conteudo, const char* chave) {
-    auto v = ValorDoPerfil(conteudo, secaoInfo, chave);
+int32_t LerInteiro(const TabelaPerfil& conteudo, const char* chave) {
+    auto v = conteudo.Valor(secaoInfo, chave);
     return InteiroDoTexto(v.value_or(""), 0, !v);
 }
 
 // One "key=value" text per key in file order; a key met again adds nothing,
 // an empty value gives no text (the first occurrence's value counts).
-void LerLista(std::string_view conteudo, const char* secao, std::vector<std::string>& lista) {
+void LerLista(const TabelaPerfil& conteudo, const char* secao, std::vector<std::string>& lista) {
     lista.clear();
     for (const auto& [chave, valor] : EntradasSecao(conteudo, secao))
         lista.push_back(chave + "=" + valor);
@@ -251,9 +253,9 @@ bool LerArquivoComandos(Interacao& ui, std::string_view arquivoDos) {
     auto lido = LerConteudoPerfil(arquivoDos);
     // Binary content or a file without its "Info" section is not a command
     // file: installing from it would only install nothing, silently.
-    if (!lido || lido->find('\0') != std::string::npos || ChavesDoPerfil(*lido, secaoInfo).empty())
-        return false;
-    const std::string& c = *lido;
+    if (!lido || lido->find('\0') != std::string::npos) return false;
+    const TabelaPerfil c(std::move(*lido));
+    if (!c.TemChaves(secaoInfo)) return false;
 
     Titulo = Cortado(ValorInfo(c, "Titulo", ""), 35);
     if (!LerCor(c, "Cor Titulo", "clWhite", CorTitulo)) return false;

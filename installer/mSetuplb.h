@@ -11,6 +11,7 @@
 #pragma once
 
 #include "Interacao.h"
+#include "Perfil.h"
 
 #include <cstdint>
 #include <optional>
@@ -73,6 +74,8 @@ bool LerArquivoComandos(Interacao& ui, std::string_view arquivoDos);
 // The key and value of every entry of a list section of an INI text, in file
 // order: a key met again and an empty value give no entry.
 std::vector<std::pair<std::string, std::string>> EntradasSecao(std::string_view conteudo,
+                                                               std::string_view secao);
+std::vector<std::pair<std::string, std::string>> EntradasSecao(const plataforma::TabelaPerfil& tabela,
                                                                std::string_view secao);
 
 // A colour name (without regard to case) or an integer, decimal or "$" and

@@ -135,6 +135,56 @@ std::vector<std::string> ChavesDoPerfil(std::string_view conteudo, std::string_v
     return r;
 }
 
+TabelaPerfil::TabelaPerfil(std::string conteudo) : conteudo_(std::move(conteudo)) {
+    const std::string_view c = conteudo_;
+    auto trecho = [&](std::string_view parte) {
+        return Trecho{static_cast<std::size_t>(parte.data() - c.data()), parte.size()};
+    };
+    Secao* atual = nullptr;
+    for (const auto& linha : Dividir(c)) {
+        Analise a = Analisar(linha.texto);
+        if (a.tipo == Tipo::Secao) {
+            auto [s, nova] = secoes_.try_emplace(Maiusculas1252(a.nome));
+            atual = nova ? &s->second : nullptr; // a later section of a name is never read
+        } else if (a.tipo == Tipo::Chave && atual) {
+            atual->primeira.try_emplace(Maiusculas1252(a.nome), atual->linhas.size());
+            atual->linhas.push_back({trecho(a.nome), trecho(a.valor)});
+        }
+    }
+}
+
+const TabelaPerfil::Secao* TabelaPerfil::Achar(std::string_view secao) const {
+    auto s = secoes_.find(Maiusculas1252(Aparar(secao)));
+    return s == secoes_.end() ? nullptr : &s->second;
+}
+
+std::optional<std::string> TabelaPerfil::Valor(std::string_view secao, std::string_view chave) const {
+    const Secao* s = Achar(secao);
+    if (!s) return std::nullopt;
+    auto l = s->primeira.find(Maiusculas1252(Aparar(chave)));
+    if (l == s->primeira.end()) return std::nullopt;
+    return SemAspas(Texto(s->linhas[l->second].valor));
+}
+
+std::vector<std::string> TabelaPerfil::Chaves(std::string_view secao) const {
+    std::vector<std::string> r;
+    if (const Secao* s = Achar(secao))
+        for (const Entrada& l : s->linhas) r.emplace_back(Texto(l.nome));
+    return r;
+}
+
+std::vector<std::pair<std::string, std::string>> TabelaPerfil::Linhas(std::string_view secao) const {
+    std::vector<std::pair<std::string, std::string>> r;
+    if (const Secao* s = Achar(secao))
+        for (const Entrada& l : s->linhas) r.emplace_back(Texto(l.nome), SemAspas(Texto(l.valor)));
+    return r;
+}
+
+bool TabelaPerfil::TemChaves(std::string_view secao) const {
+    const Secao* s = Achar(secao);
+    return s && !s->linhas.empty();
+}
+
 std::string AlterarPerfil(std::string_view conteudo, std::string_view secao,
                           std::optional<std::string_view> chave,
                           std::optional<std::string_view> valor) {
@@ -251,6 +301,12 @@ std::optional<std::string> LerConteudoPerfil(std::string_view arquivoDos) {
     std::string conteudo;
     if (LerConteudo(arquivoDos, conteudo) != interno::Leitura::Lido) return std::nullopt;
     return conteudo;
+}
+
+std::optional<TabelaPerfil> LerTabelaPerfil(std::string_view arquivoDos) {
+    auto conteudo = LerConteudoPerfil(arquivoDos);
+    if (!conteudo) return std::nullopt;
+    return TabelaPerfil(std::move(*conteudo));
 }
 
 std::string LerPerfil(std::string_view arquivoDos, std::string_view secao, std::string_view chave,

@@ -1,14 +1,17 @@
-// The restore's copy against cp: a disk set of about 300 MB in three disks,
-// one file split across all three, restored through the same code as the
-// installer, then the same pieces copied by cp, in the same run. Prints the
-// medians of several rounds and the ratio.
+// The restore as the installer runs it: the real restore window on Qt's
+// offscreen platform, its "Instalar" pressed, over a disk set of about 300 MB
+// that zentrava-gerar builds (a large file split over the disks, hundreds of
+// small files, some medium ones; every piece with its CRC32), against
+// `cp -r` of the disk folders, alternating in the same run. Prints each
+// round, then the medians of the per-round ratios, in wall and CPU time.
 //
-//   bench_restauracao [folder (default: $TMPDIR or /tmp)] [rounds (default 5)]
-#include "Interacao.h"
-#include "RotuloDisco.h"
-#include "Restauracao.h"
+//   bench_restauracao [folder (default: $TMPDIR or /tmp)] [rounds (default 5)] [MB (default 300)]
 #include "Unidades.h"
+#include "mRestore.h"
 #include "mSetuplb.h"
+
+#include <QApplication>
+#include <QPushButton>
 
 #include <algorithm>
 #include <chrono>
@@ -19,126 +22,151 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class SemJanelas : public Interacao {
-public:
-    int Mensagem(const std::string&, const std::string& t, int) override {
-        std::fprintf(stderr, "mensagem: %s\n", t.c_str());
-        return 2;
-    }
-    void MensagemSimples(const std::string&, const std::string&) override {}
-    bool SolicitarValor(const std::string&, const std::string&, std::string&) override { return false; }
-    void CursorOcupado() override {}
-    void CursorNormal() override {}
-    void ProcessarEventos() override { ++eventos; }
-    long eventos = 0;
-};
-
 std::string Dos(const fs::path& p) {
     std::string s = "Z:" + p.string();
     std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
+    return s + "\\";
 }
 
 void Escrever(const fs::path& p, std::size_t tamanho, unsigned semente) {
     std::vector<char> bloco(1 << 20);
-    uint32_t x = semente;
+    uint32_t x = semente * 2654435761u + 1;
     for (auto& c : bloco) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
     std::ofstream f(p, std::ios::binary);
-    for (std::size_t feito = 0; feito < tamanho; feito += bloco.size())
+    for (std::size_t feito = 0; feito < tamanho; feito += bloco.size()) {
+        bloco[0] = static_cast<char>(feito >> 20); // no two megabytes alike
         f.write(bloco.data(), static_cast<std::streamsize>(std::min(bloco.size(), tamanho - feito)));
+    }
 }
 
-struct Arquivo {
-    std::string nome;
-    int discoInicial;
-    std::vector<int32_t> pecas;
+double Segundos(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+// User + system time of this process or of its waited-for children.
+double Cpu(int quem) {
+    rusage r{};
+    getrusage(quem, &r);
+    return Segundos(r.ru_utime) + Segundos(r.ru_stime);
+}
+
+struct Medida {
+    double parede = 0, cpu = 0;
 };
+
+template <class F> Medida Medir(int quem, F&& f) {
+    const double c0 = Cpu(quem);
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), Cpu(quem) - c0};
+}
 
 double Mediana(std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+int Executar(const std::string& comando) {
+    if (std::system(comando.c_str()) != 0) {
+        std::fprintf(stderr, "falhou: %s\n", comando.c_str());
+        std::exit(1);
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const char* tmp = std::getenv("TMPDIR");
-    fs::path base = argc > 1 ? fs::path(argv[1]) : fs::path(tmp ? tmp : "/tmp");
+    const fs::path base = fs::path(argc > 1 ? argv[1] : tmp ? tmp : "/tmp") /
+                          ("bench-restauracao-" + std::to_string(getpid()));
     const int rodadas = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    base /= "bench-restauracao-" + std::to_string(getpid());
-    constexpr int32_t MB = 1 << 20;
-    const std::vector<Arquivo> arquivos = {
-        {"PRIMEIRO.DAT", 1, {60 * MB}},
-        {"DIVIDIDO.DAT", 1, {40 * MB, 100 * MB, 40 * MB}},
-        {"ULTIMO.DAT", 3, {60 * MB}},
-    };
-    for (int d = 1; d <= 3; ++d) fs::create_directories(base / ("DISCO.00" + std::to_string(d)));
-    unsigned semente = 1;
-    int64_t total = 0;
-    for (std::size_t n = 0; n < arquivos.size(); ++n) {
-        const auto& a = arquivos[n];
-        int32_t tamanho = 0;
-        for (int32_t p : a.pecas) tamanho += p;
-        total += tamanho;
-        for (std::size_t i = 0; i < a.pecas.size(); ++i) {
-            const fs::path disco = base / ("DISCO.00" + std::to_string(a.discoInicial + static_cast<int>(i)));
-            SecaoArquivo s;
-            s.nome = "@DIRBASE\\" + a.nome;
-            s.tamanho = tamanho;
-            s.bytesSalvo = a.pecas[i];
-            s.qtdDiscos = static_cast<uint8_t>(a.pecas.size());
-            std::ofstream(disco / NomeRotuloDisco(a.discoInicial + static_cast<int>(i)),
-                          std::ios::binary | std::ios::app)
-                << TextoSecaoArquivo(s, static_cast<int>(n) + 1, i == 0);
-            Escrever(disco / a.nome, static_cast<std::size_t>(a.pecas[i]), semente++);
-        }
-    }
-    const double mb = static_cast<double>(total) / MB;
-    std::printf("conjunto: %.0f MB em 3 discos (%s), %d rodadas\n", mb, base.c_str(), rodadas);
+    const std::size_t mb = argc > 3 ? static_cast<std::size_t>(std::max(20, std::atoi(argv[3]))) : 300;
+    constexpr std::size_t MB = 1 << 20;
 
-    std::vector<double> restauracao, cp;
-    SemJanelas ui;
+    // The packager's tree: 60 % in one large file, 30 % in medium files,
+    // 300 small files of 1 to 64 KB.
+    const fs::path arvore = base / "arvore";
+    fs::create_directories(arvore / "app/medios");
+    fs::create_directories(arvore / "app/miudos");
+    unsigned semente = 1;
+    Escrever(arvore / "app/GRANDE.DAT", mb * 60 / 100 * MB, semente++);
+    for (std::size_t i = 0; i < mb * 30 / 100 / 10; ++i)
+        Escrever(arvore / "app/medios" / ("M" + std::to_string(i) + ".DAT"), 10 * MB, semente++);
+    for (int i = 0; i < 300; ++i)
+        Escrever(arvore / "app/miudos" / ("m" + std::to_string(i) + ".dat"), 1024 + (semente * 7919u) % (63 * 1024),
+                 semente), ++semente;
+    std::ofstream(arvore / "projeto.zgp", std::ios::binary)
+        << "[Info]\r\nTitulo=Bench\r\nDiretorio Base=\\BENCH\r\n[Arquivos]\r\n1=app,@DIRBASE\\\r\n"
+           "[Discos]\r\nTamanho=100000000\r\n";
+    Executar(std::string(FZ_ZENTRAVA_GERAR) + " --silencioso --programas " + FZ_PASTA_ZENTRAVA + " " +
+             (arvore / "projeto.zgp").string() + " " + (base / "SAIDA").string());
+    std::vector<fs::path> discos;
+    for (auto& e : fs::directory_iterator(base / "SAIDA")) discos.push_back(e.path());
+    std::sort(discos.begin(), discos.end());
+    std::string listaDiscos, conteudo;
+    for (auto& d : discos) {
+        listaDiscos += " " + d.string();
+        conteudo += " " + d.string() + "/*";
+    }
+    Executar("cat" + conteudo + " > /dev/null"); // both read from the page cache
+    std::printf("conjunto: %zu MB em %zu discos do zentrava-gerar (%s), %d rodadas\n", mb, discos.size(),
+                base.c_str(), rodadas);
+
+    std::vector<double> razaoParede, razaoCpu;
     for (int r = 0; r < rodadas; ++r) {
         fs::remove_all(base / "APLIC");
         fs::remove_all(base / "CP");
         fs::create_directories(base / "APLIC");
-        for (int d = 1; d <= 3; ++d) fs::create_directories(base / "CP" / std::to_string(d));
+        fs::create_directories(base / "CP");
         ::sync();
-
-        RestaurarConfiguracao();
-        DirDisco = Dos(base / "DISCO.001") + "\\";
-        DirBase = Dos(base / "APLIC") + "\\";
-        TotalDiscos = 3;
-        TotalArquivos = static_cast<int16_t>(arquivos.size());
-        auto t0 = std::chrono::steady_clock::now();
-        FimRestauracao fim = RestaurarArquivos(ui);
-        auto t1 = std::chrono::steady_clock::now();
-        if (fim != FimRestauracao::Concluida) {
-            std::fprintf(stderr, "a restauração falhou\n");
+        auto restaurar = [&] {
+            RestaurarConfiguracao();
+            DirOrigem = DirDisco = Dos(discos[0]);
+            DirInstalador = DirOrigem;
+            CriarListas();
+            InteracaoJanelas ui;
+            if (!LerArquivoComandos(ui, DirOrigem + "zentrava.cmd")) {
+                std::fprintf(stderr, "zentrava.cmd ilegível\n");
+                std::exit(1);
+            }
+            DirBase = Dos(base / "APLIC");
+            TfrmRestore janela;
+            janela.show();
+            QApplication::processEvents();
+            janela.findChild<QPushButton*>("bbtInstalar")->click();
+            if (InstalacaoCancelada || !janela.RestauracaoEncerrada()) {
+                std::fprintf(stderr, "a restauração não terminou\n");
+                std::exit(1);
+            }
+        };
+        auto copiar = [&] { Executar("cp -r" + listaDiscos + " " + (base / "CP").string() + "/"); };
+        Medida m, c;
+        if (r % 2 == 0) {
+            m = Medir(RUSAGE_SELF, restaurar);
+            c = Medir(RUSAGE_CHILDREN, copiar);
+        } else {
+            c = Medir(RUSAGE_CHILDREN, copiar);
+            m = Medir(RUSAGE_SELF, restaurar);
+        }
+        if (fs::file_size(base / "APLIC/GRANDE.DAT") != fs::file_size(arvore / "app/GRANDE.DAT")) {
+            std::fprintf(stderr, "GRANDE.DAT restaurado com o tamanho errado\n");
             return 1;
         }
-        std::string comando;
-        for (int d = 1; d <= 3; ++d)
-            comando += "cp " + (base / ("DISCO.00" + std::to_string(d))).string() + "/*.DAT " +
-                       (base / "CP" / std::to_string(d)).string() + "/ && ";
-        comando += "true";
-        auto t2 = std::chrono::steady_clock::now();
-        if (std::system(comando.c_str()) != 0) return 1;
-        auto t3 = std::chrono::steady_clock::now();
-        restauracao.push_back(std::chrono::duration<double>(t1 - t0).count());
-        cp.push_back(std::chrono::duration<double>(t3 - t2).count());
-        std::printf("rodada %d: restauração %.3f s (%.0f MB/s), cp %.3f s (%.0f MB/s)\n", r + 1,
-                    restauracao.back(), mb / restauracao.back(), cp.back(), mb / cp.back());
+        razaoParede.push_back(m.parede / c.parede);
+        razaoCpu.push_back(m.cpu / c.cpu);
+        std::printf("rodada %d%s: restauração %.3f s (CPU %.3f s), cp -r %.3f s (CPU %.3f s)\n", r + 1,
+                    r % 2 ? " (cp antes)" : "", m.parede, m.cpu, c.parede, c.cpu);
     }
-    const double r = Mediana(restauracao), c = Mediana(cp);
-    std::printf("mediana: restauração %.0f MB/s, cp %.0f MB/s, razão %.2f (blocos de %d bytes: %ld)\n",
-                mb / r, mb / c, c / r, tamanhoBloco, ui.eventos / rodadas);
+    std::printf("mediana das razões restauração/cp -r: parede %.2f, CPU %.2f\n", Mediana(razaoParede),
+                Mediana(razaoCpu));
     fs::remove_all(base);
     return 0;
 }

@@ -1,5 +1,6 @@
 // The profile module over any file content: what a write stores reads back,
-// the other keys of the section keep their values, and what is deleted is gone.
+// the other keys of the section keep their values, what is deleted is gone,
+// and the parsed table reads as the functions over the text.
 #include "Perfil.h"
 #include "Texto1252.h"
 
@@ -40,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, std::size_t n) {
     const std::string conteudo = f.ConsumeRemainingBytesAsString();
 
     auto chaves = ChavesDoPerfil(conteudo, secao);
-    ValorDoPerfil(conteudo, secao, chave);
+    const TabelaPerfil tabela(conteudo);
+    Exigir(tabela.Chaves(secao) == chaves);
+    Exigir(tabela.Valor(secao, chave) == ValorDoPerfil(conteudo, secao, chave));
+    for (const auto& [nome, lido] : tabela.Linhas(secao))
+        Exigir(tabela.Valor(secao, nome) == ValorDoPerfil(conteudo, secao, nome));
     InteiroDoTexto(valor, 7, false);
 
     switch (operacao) {

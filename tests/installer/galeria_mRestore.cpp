@@ -24,7 +24,9 @@ private slots:
         ConjuntoDiscos discos(pasta, 3);
         discos.Arquivo(1, 1, "@DIRBASE\\DADOS\\CLIENTES.DBF", ConjuntoDiscos::Dados(200000),
                        {80000, 120000});
-        discos.Arquivo(2, 2, "SISTEMA.EXE", ConjuntoDiscos::Dados(300000), {100000, 200000});
+        // Events between runs of reads, the second of them at 25 %.
+        intervaloEventos = {};
+        discos.Arquivo(2, 2, "SISTEMA.EXE", ConjuntoDiscos::Dados(1024000), {512000, 512000});
         TotalBytes = 1830400;
         std::filesystem::create_directories(pasta.Host() + "/APLIC");
         CriarZip(pasta.Host() + "/APLIC/AJUDA.ZIP", {{"AJUDA/MANUAL.TXT", std::string(400000, 'm')}});

@@ -36,6 +36,18 @@ std::optional<std::string> V(std::string_view secao, std::string_view chave) {
     return ValorDoPerfil(amostra, secao, chave);
 }
 
+// The parsed table reads every name as the functions over the text do.
+void MesmaLeitura(const std::string& conteudo, const std::vector<std::string>& nomes) {
+    const TabelaPerfil tabela(conteudo);
+    for (const auto& s : nomes) {
+        ASSERT_EQ(tabela.Chaves(s), ChavesDoPerfil(conteudo, s)) << s;
+        ASSERT_EQ(tabela.TemChaves(s), !ChavesDoPerfil(conteudo, s).empty()) << s;
+        for (const auto& [chave, valor] : tabela.Linhas(s))
+            ASSERT_EQ(ValorDoPerfil(conteudo, s, chave), tabela.Valor(s, chave));
+        for (const auto& c : nomes) ASSERT_EQ(tabela.Valor(s, c), ValorDoPerfil(conteudo, s, c)) << s << "/" << c;
+    }
+}
+
 } // namespace
 
 TEST(Perfil, LeituraComAsRegrasDoWindows) {
@@ -61,6 +73,16 @@ TEST(Perfil, LeituraComAsRegrasDoWindows) {
     std::string longo = "[S]\r\nk=" + std::string(2000, 'a') + "\r\n";
     EXPECT_EQ(ValorDoPerfil(longo, "s", "k")->size(), maxValorPerfil);
     EXPECT_EQ(ValorDoPerfil("[Seção]\r\nAção=é"_ansi, "SEÇÃO"_ansi, "AÇÃO"_ansi), "é"_ansi);
+
+    MesmaLeitura(amostra, {"pastas de mensagens", " LOGON\t", "", "Falta", "NOME DA PASTA", "chave",
+                           "#k", "aspas", "dup", "Dup ", "extra", "; comentario", "semigual",
+                           "antes", "usuario", "vazio"});
+    MesmaLeitura(longo, {"s", "k"});
+    MesmaLeitura("[Seção]\r\nAção=é\r\n[]\r\n=x\r\n[a=1\r\n[seÇÃo]\r\nb=2"_ansi,
+                 {"SEÇÃO"_ansi, "AÇÃO"_ansi, "", "[a", "b"});
+    const TabelaPerfil tabela(amostra);
+    EXPECT_EQ(tabela.Linhas("Pastas de Mensagens")[7], (std::pair<std::string, std::string>{"dup", "1"}));
+    EXPECT_EQ(tabela.Linhas("Pastas de Mensagens")[8], (std::pair<std::string, std::string>{"DUP", "2"}));
 }
 
 TEST(Perfil, Inteiros) {
@@ -122,8 +144,7 @@ TEST(Perfil, ConteudoBinarioNaoDerruba) {
         std::string lixo;
         for (int i = 0; i < 300; ++i)
             lixo += g() % 4 ? alfabeto[g() % alfabeto.size()] : static_cast<char>(g());
-        (void)ChavesDoPerfil(lixo, "a");
-        (void)ValorDoPerfil(lixo, "a", "b");
+        MesmaLeitura("[a]\n" + lixo, {"a", "b", "", "ab", "A B"});
         std::string novo = AlterarPerfil(lixo, "a", "b", "v");
         ASSERT_EQ(ValorDoPerfil(novo, "a", "b"), "v");
         (void)AlterarPerfil(lixo, "a", std::nullopt, std::nullopt);

@@ -10,6 +10,10 @@ pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
          poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool x11-xserver-utils strace
          desktop-file-utils tesseract-ocr tesseract-ocr-por fonts-liberation2
          gstreamer1.0-plugins-good python3)
+# The engine's streaming inflater for members too large for memory.
+pacotes+=(libisal-dev)
+# bsdtar, which bench_zentunz measures the engine against.
+pacotes+=(libarchive-tools)
 scripts/instalar.sh "${pacotes[@]}"
 
 pasta="${1:-build}"

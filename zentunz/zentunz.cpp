@@ -110,8 +110,13 @@ constexpr auto limiteMembro = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_MEMBRO);
 constexpr auto limiteTotal = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_TOTAL);
 constexpr auto limiteRazao = static_cast<zip_uint64_t>(ZENTUNZ_LIMITE_RAZAO);
 constexpr auto razaoAPartirDe = static_cast<zip_uint64_t>(ZENTUNZ_RAZAO_A_PARTIR_DE);
-// Members up to this size are inflated whole, in memory.
-constexpr zip_uint64_t limiteEmMemoria = 64 << 20;
+// Members up to this size are inflated whole, in memory: at most twice this
+// much scratch memory; larger ones stream in a few hundred KiB. The fuzz
+// target lowers it, so that its small inputs stream too.
+#ifndef ZENTUNZ_LIMITE_EM_MEMORIA
+#define ZENTUNZ_LIMITE_EM_MEMORIA (64 << 20)
+#endif
+constexpr zip_uint64_t limiteEmMemoria = ZENTUNZ_LIMITE_EM_MEMORIA;
 constexpr std::size_t blocoGravacao = 256 * 1024, blocoLeitura = 256 * 1024;
 
 // Scratch memory that grows to the largest need and is never cleared: what

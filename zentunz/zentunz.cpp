@@ -317,8 +317,7 @@ private:
         const bool olhar =
             !Verdadeiro(p_.sobrescrever) || Verdadeiro(p_.atualizar) || Verdadeiro(p_.renovar);
         struct stat existente;
-        if (!olhar) {
-        } else if (fstatat(dir, final.c_str(), &existente, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (olhar && fstatat(dir, final.c_str(), &existente, AT_SYMLINK_NOFOLLOW) == 0) {
             bool maisNovo = (st.valid & ZIP_STAT_MTIME) && st.mtime > existente.st_mtime;
             if (Verdadeiro(p_.atualizar) || Verdadeiro(p_.renovar)) {
                 if (!maisNovo) return Desfecho::Pulado;

@@ -288,6 +288,9 @@ void Forma(const std::string& nome, const fs::path& raiz, std::vector<Membro> me
             Ferramenta& f = ferramentas[(j + static_cast<std::size_t>(k)) % ferramentas.size()];
             fs::remove_all(saida);
             fs::create_directory(saida);
+            // On a disk, the last tool's writes and the removal of its tree
+            // would otherwise land in this one's system time.
+            sync();
             Medida m = f.rodar(saida);
             if (k == 0 && BytesEm(saida) != bytes) {
                 std::printf("\n%s extraiu %llu bytes, não %llu\n", f.nome,

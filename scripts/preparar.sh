@@ -12,6 +12,10 @@ pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
          gstreamer1.0-plugins-good python3)
 # zentrava-gerar: strip for disk 1's programs, patchelf for self-contained sets.
 pacotes+=(binutils patchelf)
+# The engine's streaming inflater for members too large for memory.
+pacotes+=(libisal-dev)
+# bsdtar, which bench_zentunz measures the engine against.
+pacotes+=(libarchive-tools)
 scripts/instalar.sh "${pacotes[@]}"
 
 pasta="${1:-build}"

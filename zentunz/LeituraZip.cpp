@@ -24,15 +24,33 @@ bool LeituraZip::Abrir(const std::string& host) {
 
 bool LeituraZip::Ler(uint64_t pos, void* destino, std::size_t n) const {
     if (pos > tamanho_ || n > tamanho_ - pos) return false;
+    return LerAte(pos, destino, n) == static_cast<int64_t>(n);
+}
+
+int64_t LeituraZip::LerAte(uint64_t pos, void* destino, std::size_t n) const {
     auto* d = static_cast<char*>(destino);
-    while (n > 0) {
-        ssize_t r = pread(fd_, d, n, static_cast<off_t>(pos));
+    std::size_t feito = 0;
+    while (feito < n) {
+        ssize_t r = pread(fd_, d + feito, n - feito, static_cast<off_t>(pos + feito));
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        d += r;
-        pos += static_cast<uint64_t>(r);
-        n -= static_cast<std::size_t>(r);
+        if (r < 0) return -1;
+        if (r == 0) break;
+        feito += static_cast<std::size_t>(r);
     }
+    return static_cast<int64_t>(feito);
+}
+
+bool JanelaLeitura::Ler(uint64_t pos, void* destino, std::size_t n) {
+    if (n == 0 || n > tamanho) return arquivo_.Ler(pos, destino, n);
+    if (pos < inicio_ || pos - inicio_ > dados_.size() || n > dados_.size() - (pos - inicio_)) {
+        if (pos > arquivo_.Tamanho() || n > arquivo_.Tamanho() - pos) return false;
+        dados_.resize(static_cast<std::size_t>(std::min<uint64_t>(tamanho, arquivo_.Tamanho() - pos)));
+        int64_t r = arquivo_.LerAte(pos, dados_.data(), dados_.size());
+        dados_.resize(r < 0 ? 0 : static_cast<std::size_t>(r));
+        inicio_ = pos;
+        if (n > dados_.size()) return false;
+    }
+    std::copy_n(dados_.begin() + static_cast<std::ptrdiff_t>(pos - inicio_), n, static_cast<unsigned char*>(destino));
     return true;
 }
 
@@ -108,23 +126,24 @@ std::optional<std::vector<FaixaMembro>> FaixasDosMembros(const LeituraZip& a) {
     if (!dir || dir->entradas > a.Tamanho() / tamCentral) return std::nullopt;
     std::vector<FaixaMembro> faixas;
     faixas.reserve(dir->entradas);
+    JanelaLeitura central(a), locais(a);
     uint64_t pos = dir->inicio;
     for (uint64_t k = 0; k < dir->entradas; ++k) {
         unsigned char c[tamCentral];
-        if (!a.Ler(pos, c, sizeof c) || !Assinatura(c, sigCentral)) return std::nullopt;
+        if (!central.Ler(pos, c, sizeof c) || !Assinatura(c, sigCentral)) return std::nullopt;
         uint64_t compactado = Le(c + 20, 4), tamanho = Le(c + 24, 4), local = Le(c + 42, 4);
         std::size_t nNome = Le(c + 28, 2), nExtra = Le(c + 30, 2), nComentario = Le(c + 32, 2);
         FaixaMembro f;
         f.nome.resize(nNome);
         std::vector<unsigned char> extra(nExtra);
-        if (!a.Ler(pos + tamCentral, f.nome.data(), nNome) ||
-            !a.Ler(pos + tamCentral + nNome, extra.data(), nExtra) ||
+        if (!central.Ler(pos + tamCentral, f.nome.data(), nNome) ||
+            !central.Ler(pos + tamCentral + nNome, extra.data(), nExtra) ||
             !AplicarZip64(extra, tamanho, compactado, local))
             return std::nullopt;
         pos += tamCentral + nNome + nExtra + nComentario;
 
         unsigned char l[tamLocal];
-        if (!a.Ler(local, l, sizeof l) || !Assinatura(l, sigLocal)) return std::nullopt;
+        if (!locais.Ler(local, l, sizeof l) || !Assinatura(l, sigLocal)) return std::nullopt;
         f.inicio = local;
         f.dados = local + tamLocal + Le(l + 26, 2) + Le(l + 28, 2);
         f.fim = Somar(f.dados, compactado);

@@ -28,10 +28,28 @@ public:
     // Exactly n bytes at pos, or false (also when the file has shrunk since
     // it was opened).
     bool Ler(uint64_t pos, void* destino, std::size_t n) const;
+    // Up to n bytes at pos: how many were read, fewer only at the file's end;
+    // -1 on an error.
+    int64_t LerAte(uint64_t pos, void* destino, std::size_t n) const;
 
 private:
     int fd_ = -1;
     uint64_t tamanho_ = 0;
+};
+
+// Small reads served from one large read around them: the central directory
+// and the local headers are read in a few hundred KiB at a time, not in
+// several reads per member.
+class JanelaLeitura {
+public:
+    explicit JanelaLeitura(const LeituraZip& arquivo) : arquivo_(arquivo) {}
+    bool Ler(uint64_t pos, void* destino, std::size_t n);
+
+private:
+    static constexpr std::size_t tamanho = 256 * 1024;
+    const LeituraZip& arquivo_;
+    std::vector<unsigned char> dados_;
+    uint64_t inicio_ = 0;
 };
 
 // Where a member's bytes lie: the local header at inicio, the compressed data

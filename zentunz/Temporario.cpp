@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,14 +19,23 @@ namespace {
 
 constexpr std::string_view prefixo = ".zentunz-", sufixo = ".tmp";
 std::atomic<unsigned> contador{0};
+std::atomic<pid_t> pid{0};
+
+// getpid is a system call; a forked child asks again.
+pid_t Pid() {
+    static const bool registrado = pthread_atfork(nullptr, nullptr, [] { pid = 0; }) == 0;
+    if (pid == 0 || !registrado) pid = getpid();
+    return pid;
+}
 
 std::string NovoNome() {
-    return std::string(prefixo) + std::to_string(getpid()) + "-" + std::to_string(++contador) +
+    return std::string(prefixo) + std::to_string(Pid()) + "-" + std::to_string(++contador) +
            std::string(sufixo);
 }
 
 // linkat of an unnamed file goes through its /proc entry.
 bool TemProc() { return access("/proc/self/fd", X_OK) == 0; }
+std::string Proc(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 } // namespace
 
@@ -34,16 +44,20 @@ SaidaTemporaria::~SaidaTemporaria() {
     if (!nome_.empty()) unlinkat(dir_, nome_.c_str(), 0);
 }
 
-bool SaidaTemporaria::Criar(int dir) {
+bool SaidaTemporaria::Criar(int dir, mode_t modo) {
     dir_ = dir;
     static const bool proc = TemProc();
     if (proc) {
-        fd_ = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        // No one sees it before it is complete: it may have its bits already.
+        fd_ = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, modo);
+        modo_ = modo;
         if (fd_ >= 0) return true;
     }
+    // A named one stays the writer's own (and readable by a cleaner) until published.
+    modo_ = 0600;
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         std::string nome = NovoNome();
-        int fd = openat(dir, nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        int fd = openat(dir, nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, modo_);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return false;
@@ -65,7 +79,7 @@ bool SaidaTemporaria::Criar(int dir) {
 // below can replace the destination in one step.
 bool SaidaTemporaria::Nomear() {
     if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return false;
-    std::string proc = "/proc/self/fd/" + std::to_string(fd_);
+    std::string proc = Proc(fd_);
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         std::string nome = NovoNome();
         if (linkat(AT_FDCWD, proc.c_str(), dir_, nome.c_str(), AT_SYMLINK_FOLLOW) == 0) {
@@ -77,10 +91,25 @@ bool SaidaTemporaria::Nomear() {
     return false;
 }
 
-bool SaidaTemporaria::Publicar(const std::string& nome, unsigned flags) {
-    if (fd_ < 0 || (nome_.empty() && !Nomear())) return false;
+bool SaidaTemporaria::Publicar(const std::string& nome, unsigned flags, mode_t modo) {
+    if (fd_ < 0) return false;
+    // Before the file takes its name: a program never appears half-written
+    // and runnable. Some file systems (FAT) keep no modes at all.
+    if (modo != modo_) fchmod(fd_, modo);
+    int r;
+    if (nome_.empty()) {
+        // Straight to its name when nothing holds it yet.
+        if (linkat(AT_FDCWD, Proc(fd_).c_str(), dir_, nome.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            r = close(fd_);
+            fd_ = -1;
+            if (r == 0) return true;
+            unlinkat(dir_, nome.c_str(), 0);
+            return false;
+        }
+        if (errno != EEXIST || (flags & RENAME_NOREPLACE) || !Nomear()) return false;
+    }
     // Network file systems report delayed write errors at close.
-    int r = close(fd_);
+    r = close(fd_);
     fd_ = -1;
     if (r != 0 || renameat2(dir_, nome_.c_str(), dir_, nome.c_str(), flags) != 0) return false;
     nome_.clear();

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <sys/types.h>
+
 namespace zentunz {
 
 class SaidaTemporaria {
@@ -16,17 +18,20 @@ public:
     SaidaTemporaria(const SaidaTemporaria&) = delete;
     SaidaTemporaria& operator=(const SaidaTemporaria&) = delete;
 
-    // In the folder open as dir (which must outlive this object).
-    bool Criar(int dir);
+    // In the folder open as dir (which must outlive this object), with the
+    // permission bits modo, the creation mask already applied to them.
+    bool Criar(int dir, mode_t modo);
     int fd() const { return fd_; }
-    // Closes the file and gives it its name; RENAME_NOREPLACE in flags keeps
-    // an existing file. False, with nothing left behind, when that fails.
-    bool Publicar(const std::string& nome, unsigned flags);
+    // Sets the permission bits modo, closes the file and gives it its name;
+    // RENAME_NOREPLACE in flags keeps an existing file. False, with nothing
+    // left behind, when that fails.
+    bool Publicar(const std::string& nome, unsigned flags, mode_t modo);
 
 private:
     bool Nomear();
     int dir_ = -1;
     int fd_ = -1;
+    mode_t modo_ = 0;  // the bits it was created with
     std::string nome_; // the temporary name, while the file has one
 };
 

@@ -18,9 +18,13 @@
  * size limits below. An archive whose members share bytes is refused whole,
  * before anything is written. A member is written to a temporary file beside
  * its destination (unnamed where the file system allows, so that a killed
- * extraction leaves nothing) and renamed into place only once complete, its
- * CRC checked and its mode set, so a failed or interrupted member never
- * leaves a partial file under its real name.
+ * extraction leaves nothing) and linked or renamed into place only once
+ * complete, its CRC checked and its mode set, so a failed or interrupted
+ * member never leaves a partial file under its real name.
+ *
+ * Memory: a member of up to 64 MiB is inflated whole, in scratch memory of
+ * at most twice that, kept until the call returns; a larger one streams
+ * through about 600 KiB, whatever its size.
  *
  * A member keeps the permission bits of the Unix mode the archive carries
  * (never setuid, setgid or sticky); without one, a member that starts as a

@@ -22,6 +22,7 @@ struct MembroZip {
     int32_t metodo = ZIP_CM_DEFLATE;
     bool link = false;     // a Unix symbolic link whose target is dados
     time_t hora = 0;       // 0: libzip's default (now)
+    uint32_t nivel = 0;    // compression level, 0: libzip's default
 };
 
 inline void CriarZip(const std::string& host, const std::vector<MembroZip>& membros) {
@@ -35,7 +36,7 @@ inline void CriarZip(const std::string& host, const std::vector<MembroZip>& memb
         } else {
             zip_source_t* s = zip_source_buffer(z, m.dados.data(), m.dados.size(), 0);
             i = zip_file_add(z, m.nome.c_str(), s, ZIP_FL_ENC_GUESS);
-            if (i >= 0) zip_set_file_compression(z, static_cast<zip_uint64_t>(i), m.metodo, 0);
+            if (i >= 0) zip_set_file_compression(z, static_cast<zip_uint64_t>(i), m.metodo, m.nivel);
         }
         if (i < 0) throw std::runtime_error(std::string("zip_add ") + zip_strerror(z));
         auto u = static_cast<zip_uint64_t>(i);
@@ -58,18 +59,29 @@ inline void GravarHost(const std::string& host, const std::string& bytes) {
     std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Declares another uncompressed size for the first member, in its local and
-// its central header alike: the size a forged archive would claim.
-inline void DeclararTamanho(const std::string& host, uint32_t tamanho) {
+// Puts another 32-bit value in a field of the first member's local header
+// and the same field of its central header.
+inline void GravarCampo(const std::string& host, std::size_t local, std::size_t central, uint32_t valor) {
     std::string b = LerHost(host);
     auto gravar = [&](std::size_t pos) {
-        for (int k = 0; k < 4; ++k) b[pos + k] = static_cast<char>(tamanho >> (8 * k));
+        for (int k = 0; k < 4; ++k) b[pos + k] = static_cast<char>(valor >> (8 * k));
     };
-    gravar(22);
-    std::size_t central = b.find(std::string("PK\x01\x02", 4));
-    if (central == std::string::npos) throw std::runtime_error("no central header");
-    gravar(central + 24);
+    gravar(local);
+    std::size_t c = b.find(std::string("PK\x01\x02", 4));
+    if (c == std::string::npos) throw std::runtime_error("no central header");
+    gravar(c + central);
     GravarHost(host, b);
+}
+
+// Declares another uncompressed size for the first member: the size a forged
+// archive would claim.
+inline void DeclararTamanho(const std::string& host, uint32_t tamanho) { GravarCampo(host, 22, 24, tamanho); }
+
+inline void DeclararCrc(const std::string& host, uint32_t crc) { GravarCampo(host, 14, 16, crc); }
+
+inline uint32_t Crc32(const std::string& dados) {
+    return static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(dados.data()), static_cast<uInt>(dados.size())));
 }
 
 // Archives written byte by byte, for what libzip would not write: forged

@@ -391,6 +391,90 @@ TEST_F(Motor, ArquivoEncurtadoNoMeioDeUmMembroEmFluxo) {
     EXPECT_EQ(ConteudoDe(destino), std::vector<std::string>{});
 }
 
+// Text over a small vocabulary, made fast: it deflates about 3:1.
+std::string Texto(std::size_t n) {
+    static const char* const palavras[] = {"instalar ", "arquivo ", "dados ", "sistema\r\n", "pasta ",
+                                           "registro ", "cliente ", "valor ", "zentrava ", "disco "};
+    std::string s;
+    s.reserve(n + 16);
+    for (uint32_t x = 1; s.size() < n;) {
+        x = x * 1664525u + 1013904223u;
+        s += palavras[(x >> 16) % 10];
+    }
+    s.resize(n);
+    return s;
+}
+
+// Members above the in-memory limit stream from the archive: the same
+// messages and guarantees as the others, and a read error, never a signal,
+// when the archive is cut under them.
+TEST_F(Motor, MembrosGrandesEmFluxo) {
+    const std::string texto = Texto((72 << 20) + 1000);
+    std::string armazenado = Embaralhado(1 << 20);
+    while (armazenado.size() < (64 << 20) + 4096) armazenado += armazenado.substr(0, 3 << 20);
+    armazenado.resize((64 << 20) + 4096);
+    CriarZip(arquivo, {{"grande.txt", texto, ZIP_CM_DEFLATE, false, 0, 1},
+                       {"sub/armazenado.cab", armazenado, ZIP_CM_STORE},
+                       {"ok.txt", "ok"}});
+    const std::string copia = LerHost(arquivo);
+    EXPECT_EQ(Extrair(), ZENTUNZ_OK);
+    EXPECT_TRUE(Ler("grande.txt") == texto);
+    EXPECT_TRUE(Ler("sub/armazenado.cab") == armazenado);
+    EXPECT_EQ(Contar(ZENTUNZ_ACAO_PASSO),
+              static_cast<int>(texto.size() / ZENTUNZ_BYTES_POR_PASSO + armazenado.size() / ZENTUNZ_BYTES_POR_PASSO));
+
+    struct Caso {
+        std::string nome;
+        std::function<void()> estragar;
+        std::vector<std::string> mensagens, conteudo;
+    };
+    const std::string dados = "5 Erro de CRC ou dados corrompidos, membro descartado: grande.txt";
+    const std::vector<std::string> tudo{"grande.txt", "ok.txt", "sub", "sub/armazenado.cab"};
+    for (const Caso& caso : std::initializer_list<Caso>{
+             {"CRC errado só no fim", [&] { DeclararCrc(arquivo, Crc32(texto) ^ 1); }, {dados}, tudo},
+             {"infla além do declarado", [&] { DeclararTamanho(arquivo, 70 << 20); }, {dados}, tudo},
+             {"encurtado durante a extração",
+              [&] {
+                  resposta = [&](const Relatado& r) {
+                      if (r.acao == ZENTUNZ_ACAO_PASSO && Contar(ZENTUNZ_ACAO_PASSO) == 100) {
+                          EXPECT_EQ(truncate(arquivo.c_str(), 1 << 20), 0);
+                      }
+                      return 0;
+                  };
+              },
+              {"5 Erro de leitura no membro: grande.txt", "5 Erro de leitura no membro: sub/armazenado.cab",
+               "5 Erro de leitura no membro: ok.txt"},
+              {"grande.txt", "sub"}}}) {
+        SCOPED_TRACE(caso.nome);
+        GravarHost(arquivo, copia);
+        for (const auto& e : fs::directory_iterator(destino)) fs::remove_all(e);
+        GravarHost(destino / "grande.txt", "anterior");
+        relatos.clear();
+        resposta = [](const Relatado&) { return 0; };
+        caso.estragar();
+        EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+        EXPECT_EQ(Mensagens(), caso.mensagens);
+        EXPECT_EQ(Contar(ZENTUNZ_ACAO_FIM), 1);
+        EXPECT_EQ(ConteudoDe(destino), caso.conteudo);
+        EXPECT_EQ(Ler("grande.txt"), "anterior");
+    }
+}
+
+// One folder's descriptor serves the members that follow in it; members that
+// go back and forth between folders land where they belong all the same.
+TEST_F(Motor, MembrosAlternandoPastas) {
+    CriarZip(arquivo, {{"a/1.txt", "a1"}, {"b/1.txt", "b1"}, {"a/2.txt", "a2"}, {"a/b/3.txt", "ab3"},
+                       {"4.txt", "4"}, {"a/5.txt", "a5"}, {"c/", ""}, {"c/6.txt", "c6"}, {"a", "arquivo"},
+                       {"a/7.txt", "a7"}});
+    EXPECT_EQ(Extrair(), ZENTUNZ_AVISOS);
+    // "a" is a folder by then: no file takes its place.
+    EXPECT_EQ(Mensagens(), std::vector<std::string>{"6 N\xE3o foi poss\xEDvel gravar: a"});
+    EXPECT_EQ(ConteudoDe(destino),
+              (std::vector<std::string>{"4.txt", "a", "a/1.txt", "a/2.txt", "a/5.txt", "a/7.txt", "a/b",
+                                        "a/b/3.txt", "b", "b/1.txt", "c", "c/6.txt"}));
+    EXPECT_EQ(Ler("a/b/3.txt") + Ler("a/7.txt") + Ler("c/6.txt") + Ler("4.txt"), "ab3a7c64");
+}
+
 TEST_F(Motor, ExtracaoMortaNaoDeixaTemporarios) {
     std::string grande = Embaralhado(3 << 20);
     CriarZip(arquivo, {{"sub/grande.bin", grande, ZIP_CM_STORE}});

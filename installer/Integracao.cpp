@@ -35,15 +35,6 @@ std::string Campo(const std::vector<std::string>& campos, std::size_t n) {
     return n <= campos.size() ? campos[n - 1] : std::string();
 }
 
-void RemoverGrupo(Interacao& ui, const std::string& grupo) {
-    // A name that is no single folder inside the applications folder could
-    // lead the deletion elsewhere: the group step is skipped.
-    if (!NomeGrupoValido(grupo)) return;
-    if (auto programas = PastaProgramas(); programas && PastaExiste(*programas))
-        ApagarPasta(*programas + "\\" + grupo, &ui);
-    RemoverMenuGrupo(grupo);
-}
-
 } // namespace
 
 std::optional<int32_t> InteiroEstrito(std::string_view t) {
@@ -134,35 +125,4 @@ bool CriarGrupodePrograma(Interacao& ui) {
         }
     }
     return true;
-}
-
-void Desinstalar(Interacao& ui) {
-    LogDesinstalacao log;
-    if (DirDisco.empty() || !LerLogDesinstalacao(ui, DirDisco + "zentrava.log", log)) {
-        ui.Mensagem("Erro", "Não foi encontrado o arquivo de desinstalação ZENTRAVA.LOG"_ansi, 6);
-        return;
-    }
-    if (!PastaExiste(log.dirBase)) {
-        ui.Mensagem("Erro", "Não foi encontrado o diretório do aplicativo."_ansi, 6);
-        return;
-    }
-    // The log travels inside the folder it describes: one that names another
-    // folder was moved or edited, and is not followed.
-    if (!MesmaPasta(log.dirBase, DirDisco)) {
-        ui.Mensagem("Erro", "O arquivo de desinstalação ZENTRAVA.LOG indica a pasta "_ansi +
-                                log.dirBase + ", que não é a pasta em que ele está.\rNada foi apagado."_ansi,
-                    6);
-        return;
-    }
-    if (PastaEssencial(log.dirBase)) {
-        ui.Mensagem("Erro", "A pasta "_ansi + log.dirBase +
-                                " não pode ser apagada por uma desinstalação.\rNada foi apagado."_ansi, 6);
-        return;
-    }
-    if (ui.Mensagem("Desinstalação do aplicativo "_ansi + log.titulo,
-                    "\rDeseja realmente desinstalar o aplicativo ???", 8) != 6)
-        return;
-    ApagarPasta(log.dirBase, &ui);
-    if (!log.grupo.empty()) RemoverGrupo(ui, log.grupo);
-    ui.Mensagem("Parabéns !!!"_ansi, "A desinstalação foi bem sucedida."_ansi, 5);
 }

@@ -32,12 +32,6 @@ std::optional<int32_t> InteiroEstrito(std::string_view texto);
 // message was shown; the caller frees the lists and ends the program at once.
 bool CriarGrupodePrograma(Interacao& ui);
 
-// "/X": reads DirDisco's zentrava.log, asks, and removes the application's
-// folder and its program group. Deletes nothing unless the folder the log
-// records is the folder that holds the log, and never a folder that is or
-// holds a drive root, the home folder or the Windows or system folder.
-void Desinstalar(Interacao& ui);
-
 // Test seams: what starts a program (WinExec) and what carries out a group
 // command (the DDE execute). An empty function puts the real one back.
 using IniciadorProgramas = std::function<bool(std::string_view linha, int mostrar)>;

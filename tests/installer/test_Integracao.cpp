@@ -3,6 +3,7 @@
 #include "Arquivos.h"
 #include "GrupoProgramas.h"
 #include "Integracao.h"
+#include "SequenciaInstalacao.h"
 #include "InteracaoRoteirizada.h"
 #include "PastaTemporaria.h"
 #include "Texto1252.h"

@@ -1,0 +1,165 @@
+#include "CopiaPrivada.h"
+
+#include "Perfil.h"
+#include "Unidades.h"
+#include "mSetuplb.h"
+#include "zentunz.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace plataforma;
+
+namespace {
+
+// What the original hands its copy through the environment; the copy takes
+// them out again, so the programs it starts inherit none of them.
+const char* const varCopia = "ZENTRAVA_COPIA_PRIVADA";
+const char* const varPrograma = "ZENTRAVA_PASTA_PROGRAMA";
+const char* const varBiblioteca = "ZENTRAVA_LD_LIBRARY_PATH";
+
+std::string pastaCopia;
+std::string pastaPrograma;
+
+void RemoverCopia() {
+    if (pastaCopia.empty()) return;
+    std::error_code e;
+    fs::remove_all(pastaCopia, e);
+}
+
+std::string Executavel() {
+    std::error_code e;
+    return fs::read_symlink("/proc/self/exe", e).string();
+}
+
+std::string Motor() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&zentunz_extrair), &info) == 0 || !info.dli_fname)
+        return {};
+    std::error_code e;
+    auto real = fs::canonical(info.dli_fname, e);
+    return e ? std::string() : real.string();
+}
+
+bool MesmoSistemaDeArquivos(const std::string& a, const struct stat& b) {
+    struct stat st{};
+    return !a.empty() && stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev;
+}
+
+bool Copiar(const std::string& de, const std::string& para) {
+    const int origem = open(de.c_str(), O_RDONLY | O_CLOEXEC);
+    if (origem < 0) return false;
+    const int destino = open(para.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
+    bool ok = destino >= 0;
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = read(origem, buffer, sizeof buffer);
+        if (n == 0) break;
+        ok = n > 0 && write(destino, buffer, static_cast<std::size_t>(n)) == n;
+    }
+    const int erro = errno;
+    close(origem);
+    if (destino >= 0 && close(destino) != 0) ok = false;
+    errno = erro;
+    return ok;
+}
+
+// The number of disks the command file beside the program says, 0 when it
+// cannot be read (the start-up then says what is wrong).
+int TotalDeDiscos(const std::string& pastaHost) {
+    auto dos = CaminhoDos(pastaHost);
+    if (!dos) return 0;
+    auto conteudo = LerConteudoPerfil(*dos + (dos->ends_with('\\') ? "" : "\\") + "zentrava.cmd");
+    if (!conteudo) return 0;
+    auto v = ValorDoPerfil(*conteudo, "Info", "Total Discos");
+    return InteiroDoTexto(v.value_or(""), 0, !v);
+}
+
+void Avisar(const std::string& pasta, int erro) {
+    std::fprintf(stderr,
+                 "zentrava: não foi possível copiar o programa para a pasta temporária %s (%s); "
+                 "a instalação continua do disco, que não poderá ser retirado antes do fim.\n",
+                 pasta.c_str(), std::strerror(erro));
+}
+
+} // namespace
+
+void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argumento) {
+    if (const char* copia = std::getenv(varCopia)) {
+        pastaCopia = copia;
+        if (const char* p = std::getenv(varPrograma)) pastaPrograma = p;
+        if (const char* b = std::getenv(varBiblioteca))
+            setenv("LD_LIBRARY_PATH", b, 1);
+        else
+            unsetenv("LD_LIBRARY_PATH");
+        unsetenv(varCopia);
+        unsetenv(varPrograma);
+        unsetenv(varBiblioteca);
+        std::atexit(RemoverCopia);
+        return;
+    }
+    const std::string exe = Executavel();
+    if (exe.empty()) return;
+    const std::string pasta = fs::path(exe).parent_path().string();
+
+    // Where the disks are: "/D" names them, else they lie beside the program.
+    std::optional<std::string> origem = CaminhoDos(pasta);
+    if (argumento && argumento->size() >= 2 && (*argumento)[0] == '/' &&
+        ((*argumento)[1] | 0x20) == 'd')
+        origem = PastaDoArgumento(*argumento);
+    auto origemHost = origem && !origem->empty() ? CaminhoHost(*origem) : std::nullopt;
+    struct stat disco{};
+    if (!origemHost || stat(origemHost->c_str(), &disco) != 0) return;
+    const TipoUnidade tipo = TipoDaUnidade((*origem)[0]);
+    if (TotalDeDiscos(pasta) <= 1 && tipo != TipoUnidade::Removivel && tipo != TipoUnidade::CdRom)
+        return;
+    // A current folder on the disks holds them as well as a mapped file does.
+    if (MesmoSistemaDeArquivos(".", disco) && chdir("/") != 0) return;
+    const std::string motor = Motor();
+    if (!MesmoSistemaDeArquivos(exe, disco) && !MesmoSistemaDeArquivos(motor, disco)) return;
+
+    const char* tmp = std::getenv("TMPDIR");
+    std::string modelo = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/zentrava-XXXXXX";
+    if (!mkdtemp(modelo.data())) return Avisar(modelo, errno);
+    pastaCopia = modelo;
+    const std::string novo = pastaCopia + "/zentrava";
+    if (!Copiar(exe, novo) ||
+        (!motor.empty() && !Copiar(motor, pastaCopia + "/" + fs::path(motor).filename().string()))) {
+        const int erro = errno;
+        RemoverCopia();
+        return Avisar(pastaCopia, erro);
+    }
+    setenv(varCopia, pastaCopia.c_str(), 1);
+    setenv(varPrograma, pasta.c_str(), 1);
+    if (const char* b = std::getenv("LD_LIBRARY_PATH")) setenv(varBiblioteca, b, 1);
+    // The engine beside the copy before any the build or the disk names.
+    setenv("LD_LIBRARY_PATH", pastaCopia.c_str(), 1);
+    std::error_code e;
+    const fs::path atual = fs::current_path(e);
+    if (chdir(pastaCopia.c_str()) == 0) execv(novo.c_str(), argv);
+    const int erro = errno;
+    fs::current_path(atual, e);
+    unsetenv(varCopia);
+    unsetenv(varPrograma);
+    unsetenv(varBiblioteca);
+    RemoverCopia();
+    Avisar(pastaCopia, erro);
+}
+
+std::string PastaDoPrograma() {
+    if (!pastaPrograma.empty()) return pastaPrograma;
+    return fs::path(Executavel()).parent_path().string();
+}
+
+const std::string& PastaCopiaPrivada() {
+    return pastaCopia;
+}

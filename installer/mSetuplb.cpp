@@ -350,8 +350,8 @@ std::string TextoPedirDisco(char letra, int disco) {
 }
 
 std::string ComHost(const std::string& dos) {
-    auto host = CaminhoHost(dos);
-    return host ? dos + " (" + NomeHostPara1252(*host) + ")" : dos;
+    const std::string host = PastaHost(dos);
+    return host.empty() ? dos : dos + " (" + host + ")";
 }
 
 // The disk folder a chosen folder means: the disk itself (its label file is
@@ -370,7 +370,7 @@ std::optional<std::string> DiscoNaPasta(std::string pasta, int disco) {
 bool PastaDeImagem(Interacao& ui, char letra, int disco, const std::string& esperada) {
     std::string pasta = esperada;
     std::string texto = TextoPedirDisco(letra, disco) + "\rA pasta "_ansi + ComHost(esperada) +
-                        " não foi encontrada: insira o disco ou escolha \"Procurar...\" para "
+                        " não foi encontrada.\rInsira o disco ou escolha \"Procurar...\" para "
                         "indicar a pasta em que ele está."_ansi;
     while (!PastaExiste(pasta)) {
         ui.CursorNormal();

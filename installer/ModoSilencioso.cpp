@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -135,8 +136,10 @@ int ExecutarSilencioso(const OpcoesLinha& opcoes, const std::string& dirInstalad
     }
     if (!EspacoSuficiente(DirBase[0]))
         return Recusar(ui, "Espaco insuficiente no drive selecionado. ("_ansi +
-                               Maiusculas1252(DirBase.substr(0, 2)) + " precisa de " +
-                               TextoMB(TotalBytes) + ")");
+                               Maiusculas1252(DirBase.substr(0, 2)) + " tem " +
+                               TextoMB(EspacoLivre(static_cast<char>(std::toupper(
+                                   static_cast<unsigned char>(DirBase[0]))))) +
+                               " livres; a instalação precisa de "_ansi + TextoMB(TotalBytes) + ")");
 
     ProgressoTerminal progresso(stdout);
     const bool terminal = isatty(STDOUT_FILENO) == 1;

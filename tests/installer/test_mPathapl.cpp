@@ -241,7 +241,7 @@ private slots:
         plataforma::TabelaUnidades t = plataforma::Unidades();
         t.raizes['Z'] = "/";
         plataforma::DefinirUnidades(t);
-        TotalBytes = 3 * 1048576 + 104858;
+        TotalBytes = 3 * 1048576 + 104857;
         Abrir("001000");
         auto* host = dlg->findChild<QLabel*>("lblPastaHost");
         auto* espaco = dlg->findChild<QLabel*>("lblEspaco");
@@ -285,6 +285,7 @@ private slots:
         QCOMPARE(DirBase, std::string("/opt/x"));
         QCOMPARE(respostas.Chamadas().size(), std::size_t(4));
         QCOMPARE(TextoMB(1536LL * 1048576 * 1000), std::string("1.536.000,0 MB"));
+        QCOMPARE(TextoMB(1), std::string("0,1 MB"));
     }
 
     void RegrasDaPasta() {

@@ -52,10 +52,15 @@ std::optional<std::vector<Comando>> Analisar(std::string_view s) {
                 pular();
                 std::string arg;
                 if (eh('"')) {
-                    std::size_t fim = s.find('"', i + 1);
-                    if (fim == std::string_view::npos) return std::nullopt;
-                    arg = s.substr(i + 1, fim - i - 1);
-                    i = fim + 1;
+                    // A doubled quote inside stands for one, so a command line
+                    // that quotes a folder with blanks travels whole.
+                    for (++i;; ++i) {
+                        if (i >= s.size()) return std::nullopt;
+                        if (s[i] == '"' && !(i + 1 < s.size() && s[i + 1] == '"')) break;
+                        if (s[i] == '"') ++i;
+                        arg += s[i];
+                    }
+                    ++i;
                     pular();
                 } else {
                     while (i < s.size() && std::string_view(",()[]\"").find(s[i]) == std::string_view::npos)
@@ -248,8 +253,10 @@ std::optional<std::string> PastaProgramas() {
 }
 
 std::string ArgumentoComando(std::string_view argumento) {
-    if (argumento.find_first_of(" \t,()[]") == std::string_view::npos) return std::string(argumento);
-    return "\"" + std::string(argumento) + "\"";
+    if (argumento.find_first_of(" \t,()[]\"") == std::string_view::npos) return std::string(argumento);
+    std::string r = "\"";
+    for (char c : argumento) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
 }
 
 bool NomeGrupoValido(std::string_view nome) {

@@ -22,7 +22,7 @@ inline constexpr std::size_t maxComandoGrupo = 255;
 std::optional<std::string> PastaProgramas();
 
 // An argument as a command carries it: in double quotes when it holds blanks,
-// commas, brackets or parentheses.
+// commas, brackets, parentheses or quotes, a quote inside written twice.
 std::string ArgumentoComando(std::string_view argumento);
 
 // A group name that names exactly one folder directly inside the applications

@@ -51,6 +51,7 @@ TEST(GrupoProgramas, ArgumentosEntreAspasQuandoPrecisam) {
     EXPECT_EQ(ArgumentoComando("Meu Grupo"), "\"Meu Grupo\"");
     EXPECT_EQ(ArgumentoComando("a,b"), "\"a,b\"");
     EXPECT_EQ(ArgumentoComando("x (y)"), "\"x (y)\"");
+    EXPECT_EQ(ArgumentoComando("a.sh \"b c\""), "\"a.sh \"\"b c\"\"\"");
 }
 
 TEST(GrupoProgramas, GrupoComItensViraSubmenuValido) {

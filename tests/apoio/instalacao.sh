@@ -4,6 +4,7 @@
 # missing. Set `d1` to the first disk's folder before `iniciar`.
 
 source "$(dirname "${BASH_SOURCE[0]}")/tela_virtual.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/conjunto_vendas.sh"
 exigir_programas Xvfb xdotool xwininfo import convert tesseract desktop-file-validate cmp
 tesseract --list-langs 2>/dev/null | grep -qx por || { echo "sem tesseract-ocr-por: teste pulado"; exit 77; }
 
@@ -15,8 +16,6 @@ preparar_unidades() {
   export XDG_CONFIG_HOME="$raiz/config" XDG_DATA_HOME="$raiz/dados"
   iniciar_tela_virtual
 }
-
-tamanho() { stat -c %s "$1"; }
 
 iniciar() { # [argumento]: the program from the first disk; sets `pid`
   (cd "$d1" && exec ./zentrava "$@" >>"$raiz/zentrava.log" 2>&1) &
@@ -82,11 +81,6 @@ instalar() { # <título>
   esperar_fim "o instalador"
   app="$raiz/c/Aplic/Vendas"
   [ -d "$app" ] || falhar "a pasta do aplicativo não foi criada: $(ls -R "$raiz/c")"
-}
-
-# A program that leaves its arguments, one a line, in $raiz/rastro.txt.
-escrever_rastro() { # <arquivo>
-  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/rastro.txt"\n' "$raiz" >"$1"
 }
 
 # The INI entry added beside the line the file had ("Nome=Vendas"), and the

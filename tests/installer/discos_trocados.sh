@@ -32,9 +32,6 @@ printf 'A=%s\n' "$raiz/a" >>"$raiz/unidades.ini"
 cp "$raiz/unidades.ini" "$XDG_CONFIG_HOME/falavox-zentrava/unidades.ini"
 trap 'umount "$raiz/a" 2>/dev/null || true; encerrar_tela_virtual' EXIT
 
-secao() { # <n> <nome> <tamanho> <bytes salvo> <discos>
-  printf '[Arquivo #%s]\r\nNome=%s\r\nTamanho=%s\r\nBytes Salvo=%s\r\nQtd.Discos=%s\r\n' "$@"
-}
 titulo="Agenda Teste"
 # Writes disk 1 into $1 and disk 2 into $2: a file whole on disk 1, one split
 # over both, one whole on disk 2.

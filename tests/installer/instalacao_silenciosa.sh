@@ -28,54 +28,14 @@ export QT_QPA_PLATFORM=xcb # a window would need the display there is not
 raiz=$(mktemp -d /tmp/instalacao-silenciosa-XXXXXX)
 trap 'umount "$raiz/cheio" "$raiz/c/ro" 2>/dev/null || true; rm -rf "$raiz"' EXIT
 falhar() { echo "FALHA: $*" >&2; tail -n 20 "$raiz"/*.err >&2 2>/dev/null || true; exit 1; }
-tamanho() { stat -c %s "$1"; }
 command -v zip >/dev/null || { echo "sem zip: teste pulado"; exit 77; }
 
 mkdir -p "$raiz/c" "$raiz/config/falavox-zentrava" "$raiz/dados" "$raiz/cheio"
 printf '[Unidades]\nC=%s\nD=%s\nZ=/\n' "$raiz/c" "$raiz/cheio" >"$raiz/config/falavox-zentrava/unidades.ini"
 export XDG_CONFIG_HOME="$raiz/config" XDG_DATA_HOME="$raiz/dados" HOME="$raiz/c"
 
-# ---- The set (as the windowed end-to-end test builds it) ----
-fontes="$raiz/fontes"
-d1="$raiz/c/inst/DISCO.001"
-d2="$raiz/c/inst/DISCO.002"
-mkdir -p "$fontes/dados" "$d1" "$d2"
-printf '[Geral]\r\nNome=Vendas\r\n' >"$fontes/APP.INI"
-printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/rastro.txt"\n' "$raiz" >"$fontes/RASTRO.SH"
-printf 'Ana;Rua A\r\nJosé;Rua B\r\n' >"$fontes/dados/clientes.txt"
-printf 'Leia-me do arquivo\r\n' >"$fontes/nota.txt"
-(cd "$fontes" && zip -q -r DADOS.ZIP dados nota.txt)
-head -c 30000 /dev/urandom >"$fontes/GRANDE.DAT"
-printf 'Sistema de Vendas\r\n' >"$fontes/LEIAME.TXT"
-head -c 20000 "$fontes/GRANDE.DAT" >"$d1/GRANDE.DAT"
-tail -c 10000 "$fontes/GRANDE.DAT" >"$d2/GRANDE.DAT"
-for f in APP.INI RASTRO.SH DADOS.ZIP; do cp "$fontes/$f" "$d1/"; done
-cp "$fontes/LEIAME.TXT" "$d2/"
-crc() { python3 -c 'import sys,zlib;print("%08X"%zlib.crc32(open(sys.argv[1],"rb").read()))' "$1"; }
-secao() { # <n> <nome> <tamanho> <bytes salvo> <discos> [modo]
-  printf '[Arquivo #%s]\r\nNome=%s\r\nTamanho=%s\r\nBytes Salvo=%s\r\nQtd.Discos=%s\r\n' "$@"
-  [ -z "${6:-}" ] || printf 'Modo=%s\r\n' "$6"
-}
-{
-  secao 1 '@DIRBASE\APP.INI' "$(tamanho "$fontes/APP.INI")" "$(tamanho "$fontes/APP.INI")" 1
-  secao 2 '@DIRBASE\RASTRO.SH' "$(tamanho "$fontes/RASTRO.SH")" "$(tamanho "$fontes/RASTRO.SH")" 1 755
-  secao 3 '@DIRBASE\DADOS.ZIP' "$(tamanho "$fontes/DADOS.ZIP")" "$(tamanho "$fontes/DADOS.ZIP")" 1
-  printf 'CRC32=%s\r\n' "$(crc "$d1/DADOS.ZIP")"
-  secao 4 '@DIRBASE\ARQUIVOS\GRANDE.DAT' 30000 20000 2
-} >"$d1/zentrava.001"
-{
-  printf '[Arquivo #4]\r\nBytes Salvo=10000\r\n'
-  secao 5 '@DIRBASE\LEIAME.TXT' "$(tamanho "$fontes/LEIAME.TXT")" "$(tamanho "$fontes/LEIAME.TXT")" 1
-} >"$d2/zentrava.002"
-comandos() { # [linha INI]: the command file, with another INI entry when given
-  printf '[Info]\r\nTitulo=Sistema de Vendas\r\nInstalacao=001000\r\nDiretorio Base=\\VENDAS\r\nTotal Discos=2\r\nTotal Arquivos=5\r\nTotal Bytes=%s\r\nGrupo de Programa=Vendas Teste\r\n' \
-    "${TOTAL:-40000}"
-  printf '[Itens do Grupo]\r\nitem1=Leia-me,@DIRBASE\\LEIAME.TXT\r\nitem2=Sistema de Vendas,@DIRBASE\\RASTRO.SH /M\r\n[Descompactar Arquivos]\r\nitem1=@DIRBASE\\DADOS.ZIP\r\n'
-  printf '[Configurar Arquivos INI]\r\nitem1=@DIRBASE\\APP.INI,Geral,Pasta,@DIRBASE\\DADOS\r\n%s' "${1:+item2=$1\r\n}"
-  printf '[Executar Arquivos]\r\nitem1=@DIRBASE\\RASTRO.SH,1,/S Primeiro\r\n'
-}
-comandos >"$d1/zentrava.cmd"
-cp "$zentrava" "$d1/zentrava"
+source "$(dirname "$0")/../apoio/conjunto_vendas.sh"
+montar_conjunto_vendas "$zentrava"
 
 # Runs the program from disk 1; sets `status`; standard error in $raiz/<nome>.err.
 rodar() { # <nome> <argumentos...>
@@ -192,10 +152,10 @@ if [ "${FZ_DENTRO_UNSHARE:-}" = 1 ]; then
   mkdir -p "$raiz/c/ro"
   printf '[Geral]\r\nNome=Outro\r\n' >"$raiz/c/ro/OUTRO.INI"
   mount --bind -o ro "$raiz/c/ro" "$raiz/c/ro" 2>/dev/null || mount -o remount,bind,ro "$raiz/c/ro"
-  comandos 'C:\ro\OUTRO.INI,Geral,Pasta,@DIRBASE' >"$d1/zentrava.cmd"
+  comandos_vendas 'C:\ro\OUTRO.INI,Geral,Pasta,@DIRBASE' >"$d1/zentrava.cmd"
   rodar ini --silencioso --destino "$raiz/c/x4" --log "$raiz/ini.log"
   espera ini 4 'OUTRO.INI'
-  comandos >"$d1/zentrava.cmd"
+  comandos_vendas >"$d1/zentrava.cmd"
   desfeito ini "$raiz/c/x4"
   grep -qF "Nome=Outro" "$raiz/c/ro/OUTRO.INI" || falhar "o INI somente leitura mudou"
 fi

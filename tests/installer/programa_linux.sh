@@ -28,16 +28,13 @@ else
 fi
 FIM
 printf 'Ana\r\n' >"$d1/contatos.txt"
-secao() { # <n> <nome> <arquivo> [modo]
-  local t
-  t=$(tamanho "$d1/$3")
-  printf '[Arquivo #%s]\r\nNome=%s\r\nTamanho=%s\r\nBytes Salvo=%s\r\nQtd.Discos=1\r\n' "$1" "$2" "$t" "$t"
-  [ -z "${4:-}" ] || printf 'Modo=%s\r\n' "$4"
+secao_de() { # <n> <nome> <arquivo> [modo]: the section of a whole file
+  secao "$1" "$2" "$(tamanho "$d1/$3")" "$(tamanho "$d1/$3")" 1 "${4:-}"
 }
 {
-  secao 1 '@DIRBASE\AGENDA.INI' AGENDA.INI
-  secao 2 '@DIRBASE\AGENDA.SH' AGENDA.SH 755
-  secao 3 '@DIRBASE\dados\contatos.txt' contatos.txt
+  secao_de 1 '@DIRBASE\AGENDA.INI' AGENDA.INI
+  secao_de 2 '@DIRBASE\AGENDA.SH' AGENDA.SH 755
+  secao_de 3 '@DIRBASE\dados\contatos.txt' contatos.txt
 } >"$d1/zentrava.001"
 titulo="Agenda Linux"
 printf '[Info]\r\nTitulo=%s\r\nInstalacao=001000\r\nDiretorio Base=\\AGENDA\r\nTotal Discos=1\r\nTotal Arquivos=3\r\nTotal Bytes=1000\r\nGrupo de Programa=Agenda Linux\r\n' "$titulo" >"$d1/zentrava.cmd"

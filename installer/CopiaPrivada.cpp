@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,18 +31,53 @@ const char* const varBiblioteca = "ZENTRAVA_LD_LIBRARY_PATH";
 std::string pastaCopia;
 std::string pastaPrograma;
 
+// The copy's two files and its folder, ready for a signal handler, which may
+// only make plain system calls.
+char arquivoCopia[4096], motorCopia[4096], pastaCopiaC[4096];
+
 void RemoverCopia() {
     if (pastaCopia.empty()) return;
     std::error_code e;
     fs::remove_all(pastaCopia, e);
 }
 
-std::string Executavel() {
+void RemoverAoSinal(int sinal) {
+    unlink(arquivoCopia);
+    if (motorCopia[0]) unlink(motorCopia);
+    rmdir(pastaCopiaC);
+    signal(sinal, SIG_DFL);
+    raise(sinal);
+}
+
+void Guardar(char (&destino)[4096], const std::string& texto) {
+    if (texto.size() < sizeof destino) std::memcpy(destino, texto.c_str(), texto.size() + 1);
+}
+
+// Ended by the session or by Ctrl+C, the copy still leaves nothing behind.
+void RemoverAoTerminar() {
+    Guardar(pastaCopiaC, pastaCopia);
+    Guardar(arquivoCopia, pastaCopia + "/zentrava");
+    const std::string motor = MotorEmUso();
+    if (!motor.empty() && fs::path(motor).parent_path() == fs::path(pastaCopia)) Guardar(motorCopia, motor);
+    struct sigaction acao{};
+    acao.sa_handler = RemoverAoSinal;
+    sigemptyset(&acao.sa_mask);
+    for (int sinal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction antes{};
+        // A signal the starter chose to ignore stays ignored.
+        if (sigaction(sinal, nullptr, &antes) == 0 && antes.sa_handler == SIG_IGN) continue;
+        sigaction(sinal, &acao, nullptr);
+    }
+}
+
+} // namespace
+
+std::string ExecutavelEmUso() {
     std::error_code e;
     return fs::read_symlink("/proc/self/exe", e).string();
 }
 
-std::string Motor() {
+std::string MotorEmUso() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&zentunz_extrair), &info) == 0 || !info.dli_fname)
         return {};
@@ -49,6 +85,8 @@ std::string Motor() {
     auto real = fs::canonical(info.dli_fname, e);
     return e ? std::string() : real.string();
 }
+
+namespace {
 
 bool MesmoSistemaDeArquivos(const std::string& a, const struct stat& b) {
     struct stat st{};
@@ -105,9 +143,10 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
         unsetenv(varPrograma);
         unsetenv(varBiblioteca);
         std::atexit(RemoverCopia);
+        RemoverAoTerminar();
         return;
     }
-    const std::string exe = Executavel();
+    const std::string exe = ExecutavelEmUso();
     if (exe.empty()) return;
     const std::string pasta = fs::path(exe).parent_path().string();
 
@@ -124,7 +163,7 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
         return;
     // A current folder on the disks holds them as well as a mapped file does.
     if (MesmoSistemaDeArquivos(".", disco) && chdir("/") != 0) return;
-    const std::string motor = Motor();
+    const std::string motor = MotorEmUso();
     if (!MesmoSistemaDeArquivos(exe, disco) && !MesmoSistemaDeArquivos(motor, disco)) return;
 
     const char* tmp = std::getenv("TMPDIR");
@@ -157,7 +196,7 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
 
 std::string PastaDoPrograma() {
     if (!pastaPrograma.empty()) return pastaPrograma;
-    return fs::path(Executavel()).parent_path().string();
+    return fs::path(ExecutavelEmUso()).parent_path().string();
 }
 
 const std::string& PastaCopiaPrivada() {

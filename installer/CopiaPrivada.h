@@ -24,3 +24,9 @@ std::string PastaDoPrograma();
 
 // The copy's folder (host path), empty when this is no copy.
 const std::string& PastaCopiaPrivada();
+
+// The program image and the engine this process runs (host paths): the
+// files to copy when the installer keeps a copy of itself, since the disk
+// they came from may be out of the drive by then.
+std::string ExecutavelEmUso();
+std::string MotorEmUso();

@@ -101,6 +101,10 @@ std::string DestinoSilencioso(const std::string& destino, std::string& erro) {
             return {};
         }
     }
+    if (dos.find('/') != std::string::npos) {
+        erro = "a pasta de destino " + destino + " mistura \"/\" com um caminho DOS";
+        return {};
+    }
     if (!dos.ends_with('\\')) dos += '\\';
     if (dos.size() <= 3) {
         erro = "a pasta de destino " + destino + " é a raiz de uma unidade";

@@ -31,6 +31,7 @@ std::string GrupoPrograma;
 std::string DirInstalador;
 std::string DirOrigem;
 std::string DirDisco;
+std::string PastaDesinstalacaoHost;
 std::string DirWindows;
 std::string DirSistema;
 
@@ -224,6 +225,7 @@ void RestaurarConfiguracao() {
     DirInstalador.clear();
     DirOrigem.clear();
     DirDisco.clear();
+    PastaDesinstalacaoHost.clear();
     DirWindows.clear();
     DirSistema.clear();
     InstalacaoCancelada = false;
@@ -344,6 +346,7 @@ Partida IniciarInstalador(Interacao& ui, std::string_view dirInstalador,
         if (chave == "/D") DirOrigem = PastaDoArgumento(*argumento);
         if (chave == "/X") {
             DirDisco = PastaDoArgumento(*argumento);
+            if (argumento->size() > 2 && (*argumento)[2] == '/') PastaDesinstalacaoHost = argumento->substr(2);
             return Partida::Desinstalar;
         }
     }

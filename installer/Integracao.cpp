@@ -4,6 +4,7 @@
 #include "GrupoProgramas.h"
 #include "Perfil.h"
 #include "Programas.h"
+#include "RegistroInstalacao.h"
 #include "Texto1252.h"
 #include "Unidades.h"
 #include "fIOlib.h"
@@ -17,9 +18,6 @@ using namespace plataforma;
 using namespace plataforma::literais;
 
 namespace {
-
-// The application's standard error box carries the application's title.
-const char* const tituloAplicacao = "Zentrava 8";
 
 IniciadorProgramas iniciador;
 EnviadorComandos enviador;
@@ -69,6 +67,11 @@ void DefinirEnviadorComandos(EnviadorComandos e) {
     enviador = std::move(e);
 }
 
+std::string ComHost(const std::string& dos) {
+    auto host = CaminhoHost(dos);
+    return host ? dos + " (" + NomeHostPara1252(*host) + ")" : dos;
+}
+
 bool AlterarArquivosINI(Interacao& ui) {
     for (std::size_t i = 0; i < ArquivosINI.size(); ++i) {
         auto campos = CamposEntrada(ArquivosINI, i);
@@ -76,9 +79,16 @@ bool AlterarArquivosINI(Interacao& ui) {
                           chave = Campo(campos, 3);
         // Without a section and key there is nothing the entry could mean.
         if (!ArquivoExiste(arquivo) || secao.empty() || chave.empty()) continue;
-        if (!GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
+        bool gravado = true;
+        if (auto host = CaminhoHost(arquivo); host && RegistroAberto()) {
+            // The old value first, so a rollback can put it back.
+            auto antes = ValorDoPerfil(LerConteudoPerfil(arquivo).value_or(""), secao, chave);
+            gravado = antes ? Registrar("ini", {NoRegistro(*host), secao, chave, "antes", *antes})
+                            : Registrar("ini", {NoRegistro(*host), secao, chave, "ausente"});
+        }
+        if (!gravado || !GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
             ui.CursorNormal();
-            ui.MensagemSimples(tituloAplicacao, "Unable to write to " + arquivo);
+            ui.Mensagem("Erro", "Não foi possível gravar no arquivo "_ansi + ComHost(arquivo) + ".", 6);
             return false;
         }
     }
@@ -93,13 +103,13 @@ bool ExecutarArquivos(Interacao& ui) {
         auto mostrar = InteiroEstrito(Campo(campos, 2));
         if (!mostrar) {
             ui.CursorNormal();
-            ui.MensagemSimples(tituloAplicacao,
-                               "'" + Campo(campos, 2) + "' is not a valid integer value");
+            ui.Mensagem("Erro", "'" + Campo(campos, 2) + "' não é um número inteiro válido."_ansi, 6);
             return false;
         }
         // The start's result is not looked at: a program that cannot start
         // does not stop the installation.
         const std::string linha = programa + " " + Campo(campos, 3);
+        if (RegistroAberto() && !Registrar("programa", {linha})) return false;
         if (iniciador)
             iniciador(linha, *mostrar);
         else

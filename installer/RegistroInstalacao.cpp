@@ -125,8 +125,8 @@ void DevolverCopia(int app, const std::string& arquivo, const std::string& copia
                    const PermissaoCaminho& fora, ResultadoApagamento& r) {
     auto de = Localizar(app, copia, fora);
     auto para = Localizar(app, arquivo, fora);
-    if (!de || !Existe(*de)) return;
-    if (!para || renameat(*de->pai, de->nome.c_str(), *para->pai, para->nome.c_str()) != 0)
+    if (!de || !para || !Existe(*de)) return;
+    if (renameat(*de->pai, de->nome.c_str(), *para->pai, para->nome.c_str()) != 0)
         r.Restou(arquivo);
 }
 
@@ -425,6 +425,8 @@ ResultadoDesfazer DesfazerRegistro(const std::string& pastaAppHost, const Permis
                                [](const LinhaRegistro& l) { return l.tipo == "inicio"; });
     if (ultimo == linhas.rend()) return res;
     const std::size_t inicioRun = ultimo->inicio;
+    const bool primeiro = std::count_if(linhas.begin(), linhas.end(),
+                                        [](const LinhaRegistro& l) { return l.tipo == "inicio"; }) == 1;
     const bool criada = ultimo->campos.size() > 4 && ultimo->campos[4] == "criada";
     std::vector<LinhaRegistro> run(ultimo.base(), linhas.end());
     const bool terminou = std::any_of(run.begin(), run.end(),
@@ -460,11 +462,11 @@ ResultadoDesfazer DesfazerRegistro(const std::string& pastaAppHost, const Permis
     }
     Restaurar();
     if (!r.Completo()) return res; // kept whole, so a later run can finish it
-    if (inicioRun > 0 || !criada) {
+    if (!primeiro || !criada) {
         // Back to what an earlier installation left.
         int fd = openat(*app, nomeRegistroInstalacao, O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-        bool ok = fd >= 0 && (inicioRun > 0 ? ftruncate(fd, static_cast<off_t>(inicioRun)) == 0
-                                            : unlinkat(*app, nomeRegistroInstalacao, 0) == 0);
+        bool ok = fd >= 0 && (!primeiro ? ftruncate(fd, static_cast<off_t>(inicioRun)) == 0
+                                        : unlinkat(*app, nomeRegistroInstalacao, 0) == 0);
         if (fd >= 0) close(fd);
         if (!ok) r.Restou(nomeRegistroInstalacao);
         return res;

@@ -47,3 +47,7 @@ bool Desinstalar(Interacao& ui, bool perguntar = true);
 // An empty path stops the mirror. False when it cannot be opened.
 bool EspelharRegistro(std::string caminhoHost);
 void RegistrarMensagem(std::string_view texto);
+
+// Test seam: the files copied into the application folder as the installer
+// and its engine (host paths); empty texts put back the running ones.
+void DefinirCopiaInstalador(std::string programa, std::string motor);

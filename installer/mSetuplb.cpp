@@ -32,6 +32,7 @@ std::string GrupoPrograma;
 std::string DirInstalador;
 std::string DirOrigem;
 std::string DirDisco;
+std::string PastaDesinstalacaoHost;
 std::string DirWindows;
 std::string DirSistema;
 
@@ -222,6 +223,7 @@ void RestaurarConfiguracao() {
     DirInstalador.clear();
     DirOrigem.clear();
     DirDisco.clear();
+    PastaDesinstalacaoHost.clear();
     DirWindows.clear();
     DirSistema.clear();
     InstalacaoCancelada = false;
@@ -425,6 +427,7 @@ Partida IniciarInstalador(Interacao& ui, std::string_view dirInstalador,
         if (chave == "/D") DirOrigem = PastaDoArgumento(*argumento);
         if (chave == "/X") {
             DirDisco = PastaDoArgumento(*argumento);
+            if (argumento->size() > 2 && (*argumento)[2] == '/') PastaDesinstalacaoHost = argumento->substr(2);
             return Partida::Desinstalar;
         }
     }

@@ -46,6 +46,7 @@ extern std::string GrupoPrograma;   // "Grupo de Programa", as read
 extern std::string DirInstalador;   // the installer's folder, final backslash
 extern std::string DirOrigem;       // where zentrava.001 is
 extern std::string DirDisco;        // the disk in use
+extern std::string PastaDesinstalacaoHost; // "/X" with a host path: that path, its case kept
 extern std::string DirWindows;      // no final backslash
 extern std::string DirSistema;      // no final backslash
 

@@ -154,7 +154,8 @@ PastaAberta AbrirAbaixo(int base, std::string_view relativo) {
 
 std::optional<uint64_t> Montagem(int pasta, const char* nome) {
     struct statx sx;
-    if (statx(pasta, nome, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MNT_ID, &sx) != 0)
+    const int vazio = *nome ? 0 : AT_EMPTY_PATH;
+    if (statx(pasta, nome, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | vazio, STATX_MNT_ID, &sx) != 0)
         return std::nullopt;
     // Without a mount id (an old kernel) the device tells other file systems
     // apart, though not a bind mount of this one.
@@ -164,6 +165,12 @@ std::optional<uint64_t> Montagem(int pasta, const char* nome) {
 
 std::optional<uint64_t> Montagem(int fd) {
     return Montagem(fd, "");
+}
+
+bool DentroDe(std::string_view host, std::string_view pasta) {
+    while (pasta.size() > 1 && pasta.back() == '/') pasta.remove_suffix(1);
+    if (pasta.empty() || !host.starts_with(pasta)) return false;
+    return host.size() == pasta.size() || pasta == "/" || host[pasta.size()] == '/';
 }
 
 bool MesmoArquivo(const struct stat& a, const struct stat& b) {

@@ -44,6 +44,10 @@ PastaAberta AbrirAbaixo(int base, std::string_view relativo);
 std::optional<uint64_t> Montagem(int fd);
 std::optional<uint64_t> Montagem(int pasta, const char* nome);
 
+// True when the host path is the folder or lies inside it (texts compared,
+// no link resolved).
+bool DentroDe(std::string_view host, std::string_view pasta);
+
 // Same file: device and inode.
 bool MesmoArquivo(const struct stat& a, const struct stat& b);
 

@@ -1,6 +1,7 @@
 #include "CopiaPrivada.h"
 
 #include "Perfil.h"
+#include "Texto1252.h"
 #include "Unidades.h"
 #include "mSetuplb.h"
 #include "zentunz.h"
@@ -122,6 +123,23 @@ int TotalDeDiscos(const std::string& pastaHost) {
     return InteiroDoTexto(v.value_or(""), 0, !v);
 }
 
+bool ChaveD(const std::optional<std::string>& argumento) {
+    return argumento && argumento->size() >= 2 && (*argumento)[0] == '/' &&
+           ((*argumento)[1] | 0x20) == 'd';
+}
+
+// A "/D" folder relative to the current folder is made absolute before the
+// current folder changes, for this process and for the copy.
+void FixarOrigem(std::optional<std::string>& argumento, char** argv) {
+    if (!ChaveD(argumento)) return;
+    const std::string_view resto = std::string_view(*argumento).substr(2);
+    if (resto.empty() || resto[0] == '/' || (resto.size() >= 2 && resto[1] == ':')) return;
+    auto completo = CaminhoDosCompleto(NomeHostPara1252(resto));
+    if (!completo) return;
+    *argumento = argumento->substr(0, 2) + Nome1252ParaHost(*completo);
+    argv[1] = argumento->data();
+}
+
 void Avisar(const std::string& pasta, int erro) {
     std::fprintf(stderr,
                  "zentrava: não foi possível copiar o programa para a pasta temporária %s (%s); "
@@ -131,7 +149,7 @@ void Avisar(const std::string& pasta, int erro) {
 
 } // namespace
 
-void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argumento) {
+void ContinuarDeCopiaPrivada(char** argv, std::optional<std::string>& argumento) {
     if (const char* copia = std::getenv(varCopia)) {
         pastaCopia = copia;
         if (const char* p = std::getenv(varPrograma)) pastaPrograma = p;
@@ -152,9 +170,7 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
 
     // Where the disks are: "/D" names them, else they lie beside the program.
     std::optional<std::string> origem = CaminhoDos(pasta);
-    if (argumento && argumento->size() >= 2 && (*argumento)[0] == '/' &&
-        ((*argumento)[1] | 0x20) == 'd')
-        origem = PastaDoArgumento(*argumento);
+    if (ChaveD(argumento)) origem = PastaDoArgumento(*argumento);
     auto origemHost = origem && !origem->empty() ? CaminhoHost(*origem) : std::nullopt;
     struct stat disco{};
     if (!origemHost || stat(origemHost->c_str(), &disco) != 0) return;
@@ -162,7 +178,10 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
     if (TotalDeDiscos(pasta) <= 1 && tipo != TipoUnidade::Removivel && tipo != TipoUnidade::CdRom)
         return;
     // A current folder on the disks holds them as well as a mapped file does.
-    if (MesmoSistemaDeArquivos(".", disco) && chdir("/") != 0) return;
+    if (MesmoSistemaDeArquivos(".", disco)) {
+        FixarOrigem(argumento, argv);
+        if (chdir("/") != 0) return;
+    }
     const std::string motor = MotorEmUso();
     if (!MesmoSistemaDeArquivos(exe, disco) && !MesmoSistemaDeArquivos(motor, disco)) return;
 
@@ -184,6 +203,7 @@ void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argu
     setenv("LD_LIBRARY_PATH", pastaCopia.c_str(), 1);
     std::error_code e;
     const fs::path atual = fs::current_path(e);
+    FixarOrigem(argumento, argv);
     if (chdir(pastaCopia.c_str()) == 0) execv(novo.c_str(), argv);
     const int erro = errno;
     fs::current_path(atual, e);

@@ -15,8 +15,9 @@
 // single disk on a fixed drive, or neither the program nor its engine on the
 // disks' file system), or the copy could not be made (said on standard
 // error; the installation still runs from the disk). `argumento` is the
-// classic first argument, for "/D".
-void ContinuarDeCopiaPrivada(char** argv, const std::optional<std::string>& argumento);
+// classic first argument, argv[1]; a "/D" folder relative to the current
+// folder is made absolute in both when the current folder changes.
+void ContinuarDeCopiaPrivada(char** argv, std::optional<std::string>& argumento);
 
 // The host folder of the program the user started: the original's, when this
 // is the private copy.

@@ -36,9 +36,9 @@ std::string TextoPastaComBarra(const std::string& pasta) {
                    "e informe o caminho com \"\\\", como \\opt\\aplic."_ansi;
 }
 
-std::string TextoMB(int64_t bytes) {
-    // Rounded up: a needed size never shows as 0,0 MB.
-    const int64_t decimos = (std::max<int64_t>(bytes, 0) * 10 + 1048575) / 1048576;
+std::string TextoMB(int64_t bytes, bool paraCima) {
+    const int64_t decimos =
+        (std::max<int64_t>(bytes, 0) * 10 + (paraCima ? 1048575 : 0)) / 1048576;
     std::string inteiro = std::to_string(decimos / 10);
     for (int i = static_cast<int>(inteiro.size()) - 3; i > 0; i -= 3) inteiro.insert(i, ".");
     return inteiro + "," + std::to_string(decimos % 10) + " MB";

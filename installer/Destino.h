@@ -22,5 +22,6 @@ bool LetraDeDrive(const std::string& texto);
 // The message that refuses a folder text holding '/' (a host path typed where
 // a DOS folder goes), saying which drive and folder reach it.
 std::string TextoPastaComBarra(const std::string& pasta);
-// Bytes as megabytes for the screen: "1.234,5 MB".
-std::string TextoMB(int64_t bytes);
+// Bytes as megabytes for the screen: "1.234,5 MB"; a size needed is rounded
+// up (never "0,0 MB"), a size free down.
+std::string TextoMB(int64_t bytes, bool paraCima = true);

@@ -37,8 +37,8 @@ int Recusar(InteracaoSilenciosa& ui, const std::string& texto1252) {
 } // namespace
 
 void InteracaoSilenciosa::Linha(const std::string& titulo, const std::string& texto) {
-    const std::string linha = UmaLinha(titulo) + ": " + UmaLinha(texto);
-    std::fprintf(saida_, "zentrava: %s\n", Cp1252ParaUtf8(linha).c_str());
+    const std::string linha = Cp1252ParaUtf8(UmaLinha(titulo) + ": " + UmaLinha(texto));
+    std::fprintf(saida_, "zentrava: %s\n", linha.c_str());
     std::fflush(saida_);
     RegistrarMensagem(linha);
 }
@@ -142,7 +142,8 @@ int ExecutarSilencioso(const OpcoesLinha& opcoes, const std::string& dirInstalad
         return Recusar(ui, "Espaco insuficiente no drive selecionado. ("_ansi +
                                Maiusculas1252(DirBase.substr(0, 2)) + " tem " +
                                TextoMB(EspacoLivre(static_cast<char>(std::toupper(
-                                   static_cast<unsigned char>(DirBase[0]))))) +
+                                           static_cast<unsigned char>(DirBase[0])))),
+                                       false) +
                                " livres; a instalação precisa de "_ansi + TextoMB(TotalBytes) + ")");
 
     ProgressoTerminal progresso(stdout);

@@ -18,7 +18,8 @@
 #include <string>
 
 // Messages as lines for the administrator: "zentrava: <caption>: <text>",
-// the text's line breaks made blanks, in the terminal's UTF-8.
+// the text's line breaks made blanks, in UTF-8 (the terminal's and the
+// record's).
 class InteracaoSilenciosa : public Interacao {
 public:
     explicit InteracaoSilenciosa(std::FILE* saida = stderr) : saida_(saida) {}

@@ -188,7 +188,7 @@ void TfrmPathApl::AtualizarDestino() {
     const int64_t livre = plataforma::EspacoLivre(drive);
     lblEspaco->setText(ParaQString("Espaço necessário: "_ansi + TextoMB(TotalBytes) + "   Livre em " +
                                    std::string(1, drive) + ": " +
-                                   (livre < 0 ? std::string("indisponível"_ansi) : TextoMB(livre))));
+                                   (livre < 0 ? std::string("indisponível"_ansi) : TextoMB(livre, false))));
 }
 
 void TfrmPathApl::btnProcurarClick() {

@@ -17,7 +17,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const OpcoesLinha opcoes = LerOpcoes(argc, argv);
+    OpcoesLinha opcoes = LerOpcoes(argc, argv);
     if (opcoes.ajuda && opcoes.erro.empty()) {
         std::fputs(TextoAjuda().c_str(), stdout);
         return saidaConcluida;

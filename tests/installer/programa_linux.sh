@@ -4,7 +4,10 @@
 # from its INI file, written there through @PASTABASE, and gets the same
 # folder as a parameter, quoted, through the macro. Checked: the script finds
 # the folder and leaves its trace; the INI value and the group item's Exec
-# line (a valid desktop entry) hold the host path with its case.
+# line (a valid desktop entry) hold the host path with its case. Then, the
+# disk folders deleted, the menu's "Desinstalar" item's Exec line is run: its
+# question names the host folder, "Sim" removes the application and its
+# group, and it ends with status 0.
 # Usage: programa_linux.sh <zentrava>
 # Exit 77 (skipped) when Xvfb, xdotool, ImageMagick, tesseract or
 # desktop-file-validate is missing.
@@ -60,4 +63,23 @@ esperar 10 test -s "$raiz/rastro.txt" || falhar "o programa não deixou rastro"
 entrada=$(grep -rlx 'Name=Agenda' "$XDG_DATA_HOME/applications") || falhar "sem a entrada Agenda no menu"
 desktop-file-validate "$entrada" || falhar "entrada inválida: $entrada"
 grep -qxF "Exec=\"$app/AGENDA.SH\" --dados \"$app/dados\"" "$entrada" || falhar "Exec: $(grep ^Exec "$entrada")"
-echo "programa do Linux: pasta de dados achada pelo INI e pelo parâmetro, com @PASTABASE"
+
+# ---- The uninstall from the menu, the disks gone ----
+rm -rf "$raiz/c/inst"
+item=$(grep -rlx "Name=Desinstalar $titulo" "$XDG_DATA_HOME/applications") || falhar "sem o item Desinstalar no menu"
+desktop-file-validate "$item" || falhar "item inválido: $item"
+linha=$(sed -n 's/^Exec=//p' "$item")
+# The Exec quoting (double quotes, \", \$, \`, \\ inside) is the shell's own.
+eval "comando=($linha)"
+[[ "${comando[0]}" == "$app/"* ]] || falhar "o item não roda a cópia do aplicativo: $linha"
+"${comando[@]}" >>"$raiz/zentrava.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+principal=""
+responder_mensagem '^Desinstala' "Deseja realmente desinstalar" "Minha Agenda"
+responder_mensagem '^Parab' "bem sucedida"
+esperar_fim "a desinstalação pelo menu"
+[ ! -e "$app" ] || falhar "a pasta do aplicativo ficou: $(ls -R "$app")"
+[ -z "$(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME/menus" -type f 2>/dev/null)" ] ||
+  falhar "arquivos do grupo ficaram: $(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME/menus" -type f)"
+echo "programa do Linux: pasta de dados achada pelo INI e pelo parâmetro, com @PASTABASE; desinstalado pelo menu"

@@ -110,6 +110,12 @@ std::string DestinoSilencioso(const std::string& destino, std::string& erro) {
         erro = "a pasta de destino " + destino + " é a raiz de uma unidade";
         return {};
     }
+    // As long as the destination screen lets a folder be, so the uninstall
+    // log still holds it whole.
+    if (dos.size() > 2 + 200 + 1) {
+        erro = "a pasta de destino " + destino + " é longa demais (mais de 200 caracteres)";
+        return {};
+    }
     if (ArquivoExiste(dos.substr(0, dos.size() - 1))) {
         erro = "a pasta de destino " + destino + " é um arquivo";
         return {};

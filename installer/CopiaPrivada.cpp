@@ -1,6 +1,7 @@
 #include "CopiaPrivada.h"
 
 #include "Perfil.h"
+#include "Restauracao.h"
 #include "Texto1252.h"
 #include "Unidades.h"
 #include "mSetuplb.h"
@@ -144,7 +145,7 @@ void Avisar(const std::string& pasta, int erro) {
     std::fprintf(stderr,
                  "zentrava: não foi possível copiar o programa para a pasta temporária %s (%s); "
                  "a instalação continua do disco, que não poderá ser retirado antes do fim.\n",
-                 pasta.c_str(), std::strerror(erro));
+                 pasta.c_str(), Cp1252ParaUtf8(TextoErroSistema(erro)).c_str());
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
 
 using namespace plataforma;
 using namespace plataforma::literais;
@@ -127,7 +127,7 @@ int ExecutarSilencioso(const OpcoesLinha& opcoes, const std::string& dirInstalad
     InteracaoSilenciosa ui;
     if (opcoes.log && !EspelharRegistro(*opcoes.log))
         std::fprintf(stderr, "zentrava: o log não foi gravado: não foi possível escrever em %s (%s)\n",
-                     opcoes.log->c_str(), std::strerror(errno));
+                     opcoes.log->c_str(), Cp1252ParaUtf8(TextoErroSistema(errno)).c_str());
     if (dirInstalador.empty())
         return Recusar(ui, "Não foi encontrado o arquivo de comandos ZENTRAVA.CMD"_ansi);
 

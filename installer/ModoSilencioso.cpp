@@ -44,7 +44,9 @@ void InteracaoSilenciosa::Linha(const std::string& titulo, const std::string& te
 }
 
 int InteracaoSilenciosa::Mensagem(const std::string& titulo, const std::string& texto, int tipo) {
-    Linha(titulo, texto);
+    Linha(titulo, tipo == tipoPedirDisco
+                      ? texto + " (sem tela ninguém troca o disco: a instalação termina)"_ansi
+                      : texto);
     // Nobody is there to insert a disk or to say yes: the refusing answer.
     switch (tipo) {
     case 0: case 1: case 2: case 3: case tipoPedirDisco: case 12: return 2;

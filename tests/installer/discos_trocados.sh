@@ -77,7 +77,7 @@ conferir() { # <pasta do aplicativo>
 }
 
 # ---- 1. Two media in drive A: ----
-mount -t tmpfs -o size=64m disco1 "$raiz/a"
+mount -t tmpfs -o size=512m disco1 "$raiz/a"
 conjunto "$raiz/a" "$raiz/disco2"
 (cd "$raiz/a" && exec ./zentrava >>"$raiz/zentrava.log" 2>&1) &
 pid=$!
@@ -89,7 +89,7 @@ sleep 0.3
 grep -qiF "Disco de Instala" <<<"$(ler_janela "$pedido")" || falhar "o pedido não fala do disco"
 grep -q "$raiz/a" "/proc/$pid/maps" && falhar "o programa ainda mapeia arquivos do disco 1"
 umount "$raiz/a" || falhar "o disco 1 ficou ocupado: $(fuser -vm "$raiz/a" 2>&1 || true)"
-mount -t tmpfs -o size=64m disco2 "$raiz/a"
+mount -t tmpfs -o size=512m disco2 "$raiz/a"
 cp -a "$raiz/disco2/." "$raiz/a/"
 teclar "$pedido" Return
 responder_mensagem '^Parab' "completada com sucesso"

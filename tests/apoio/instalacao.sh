@@ -130,10 +130,11 @@ desinstalar() { # <pasta do aplicativo>
 }
 
 # What every installation of the sets here leaves (the INI entry, the
-# program's trace, the log, the group with its two items), then the uninstall.
+# program's trace, the log, the group with its two items and the
+# uninstall item), then the uninstall.
 conferir_e_desinstalar() { # <título>
   conferir_ini_e_rastro "$app/APP.INI" 'pasta=c:\aplic\vendas\dados'
   conferir_log "$app" 'c:\aplic\vendas\'
-  conferir_grupo "Vendas Teste" Leia-me "$1"
+  conferir_grupo "Vendas Teste" Leia-me "$1" "Desinstalar $1"
   desinstalar "$app"
 }

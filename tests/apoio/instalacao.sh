@@ -140,6 +140,6 @@ desinstalar() { # <pasta do aplicativo>
 conferir_e_desinstalar() { # <título>
   conferir_ini_e_rastro "$app/APP.INI" 'pasta=c:\aplic\vendas\dados'
   conferir_log "$app" 'c:\aplic\vendas\'
-  conferir_grupo "Vendas Teste" Leia-me "$1"
+  conferir_grupo "Vendas Teste" Leia-me "$1" "Desinstalar $1"
   desinstalar "$app"
 }

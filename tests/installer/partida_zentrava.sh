@@ -109,6 +109,6 @@ instala "$raiz/c/p2" "/D$raiz/c/discos"
 fatal "$msg_001" "$raiz/c/p2" "/D$raiz/fora"
 
 # "/X" runs the uninstall instead: here it finds no log; no window either.
-sem_janela_principal 0 "ZENTRAVA.LOG" "$raiz/c/p2" '/xc:\discos'
+sem_janela_principal 1 "ZENTRAVA.LOG" "$raiz/c/p2" '/xc:\discos'
 
 echo "partida do zentrava: mensagens, argumentos e discos conferidos"

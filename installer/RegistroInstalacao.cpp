@@ -516,7 +516,7 @@ ResumoRegistro ResumirRegistro(std::string_view conteudo) {
             if (!r.valido && c.size() > 4) {
                 r.valido = true;
                 r.pastaHost = c[3];
-                r.pastaCriada = c[4] == "criada";
+                r.pastaCriada = c[4] == "criada" || c[4] == "instalada";
             }
             continue;
         }

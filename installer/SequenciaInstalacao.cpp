@@ -360,6 +360,11 @@ bool IniciarInstalacao(Interacao& ui) {
             }
     } else if (PastaVazia(pastaApp)) {
         estadoPasta = "vazia";
+    } else if (stat((pastaApp + "/zentrava.log").c_str(), &st) == 0 &&
+               stat((pastaApp + "/" + nomeRegistroInstalacao).c_str(), &st) != 0) {
+        // An older installer's folder: its uninstall takes the folder whole,
+        // and so it stays.
+        estadoPasta = "instalada";
     }
     bool ok = AbrirRegistro(pastaApp) &&
               Registrar("inicio", {Agora(), std::to_string(TotalDiscos), Cp1252ParaUtf8(DirBase), pastaApp, estadoPasta});

@@ -89,7 +89,9 @@ TEST(InstalacaoInterrompida, MortaAQualquerMomentoASegundaExecucaoTerminaIgual) 
         // had finished), the second one finished.
         int abertas = 0;
         for (const auto& l : AnalisarRegistro(s.t.Ler("APLIC/zentrava-instalacao.log"))) {
-            if (l.tipo == "inicio") EXPECT_EQ(abertas++, 0) << "volta " << i;
+            if (l.tipo == "inicio") {
+                EXPECT_EQ(abertas++, 0) << "volta " << i;
+            }
             if (l.tipo == "fim") abertas = 0;
         }
         EXPECT_EQ(abertas, 0) << "volta " << i;

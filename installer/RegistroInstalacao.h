@@ -16,7 +16,7 @@
 //   menu    <file>               a menu file written
 //   temporario <file>            a named temporary (removed when found)
 //   zip <archive>; removido <file>; programa <line>; mensagem <text>
-//   ini     <file> <section> <key> antes <old value> | ausente
+//   ini     <file> <section> <key> antes <old value> | ausente [sem-secao]
 //   fim     concluida | desfeita
 //
 // Paths inside the application folder are relative to it ('/' separated);

@@ -223,6 +223,16 @@ TEST_F(TesteSequencia, PecaQueEhFifoNaoTravaENadaFica) {
     ASSERT_GE(rot.mensagens.size(), 2u);
     EXPECT_NE(Cp1252ParaUtf8(rot.mensagens[0].texto).find("O arquivo não é um arquivo comum."), std::string::npos);
     EXPECT_EQ(Diferencas(antes, Tudo()), std::vector<std::string>{});
+
+    // A failure after the menus were written: the menu folders the run made
+    // in the home folder go too.
+    Ambiente casa("HOME", t.Host());
+    Montar();
+    DefinirCopiaInstalador(t.Host() + "/prog/falta", t.Host() + "/prog/libzentunz.so");
+    rot.mensagens.clear();
+    EXPECT_EQ(ExecutarInstalacao(rot, nullptr), FimInstalacao::Desfeita);
+    EXPECT_NE(Ultima().find("Não foi possível copiar o instalador"), std::string::npos) << Ultima();
+    EXPECT_EQ(Diferencas(antes, Tudo()), std::vector<std::string>{});
 }
 
 TEST_F(TesteSequencia, DesinstalacaoNaoELevadaParaOutraPasta) {

@@ -82,9 +82,12 @@ bool AlterarArquivosINI(Interacao& ui) {
         bool gravado = true;
         if (auto host = CaminhoHost(arquivo); host && RegistroAberto()) {
             // The old value first, so a rollback can put it back.
-            auto antes = ValorDoPerfil(LerConteudoPerfil(arquivo).value_or(""), secao, chave);
+            const std::string conteudo = LerConteudoPerfil(arquivo).value_or("");
+            auto antes = ValorDoPerfil(conteudo, secao, chave);
+            const bool semSecao = ChavesDoPerfil(conteudo, secao).empty() &&
+                                  AlterarPerfil(conteudo, secao, std::nullopt, std::nullopt) == conteudo;
             gravado = antes ? Registrar("ini", {NoRegistro(*host), secao, chave, "antes", *antes})
-                            : Registrar("ini", {NoRegistro(*host), secao, chave, "ausente"});
+                            : Registrar("ini", {NoRegistro(*host), secao, chave, "ausente", semSecao ? "sem-secao" : ""});
         }
         if (!gravado || !GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
             ui.CursorNormal();

@@ -138,6 +138,9 @@ void DevolverIni(int app, const std::vector<std::string>& c, const PermissaoCami
     auto dos = CaminhoDos(host);
     bool ok = dos && (c[3] == "ausente" ? ApagarChavePerfil(*dos, c[1], c[2])
                                         : c.size() > 4 && GravarPerfil(*dos, c[1], c[2], c[4]));
+    // A section the entry brought along goes with it once empty again.
+    if (ok && c[3] == "ausente" && c.size() > 4 && c[4] == "sem-secao" && ListarChavesPerfil(*dos, c[1]).empty())
+        ok = ApagarSecaoPerfil(*dos, c[1]);
     if (!ok) r.Restou(c[0]);
 }
 
@@ -516,7 +519,7 @@ ResumoRegistro ResumirRegistro(std::string_view conteudo) {
             if (!r.valido && c.size() > 4) {
                 r.valido = true;
                 r.pastaHost = c[3];
-                r.pastaCriada = c[4] == "criada";
+                r.pastaCriada = c[4] == "criada" || c[4] == "instalada";
             }
             continue;
         }

@@ -7,7 +7,8 @@
 // all it may have done. A run's lines start with "inicio" and end with "fim";
 // a later installation into the same folder appends its own run.
 //
-//   inicio  <date> <disks> <DOS folder> <host folder> criada|vazia|ocupada
+//   inicio  <date> <disks> <DOS folder> <host folder> criada|vazia|ocupada|
+//           instalada (an older installer's folder, without a record)
 //   pasta   <folder>             created (intent: before mkdir)
 //   copia   <file> <old copy>    the file's old bytes kept under that name
 //   arquivo <file> <size> <crc>  created or replaced, restored from the disks
@@ -15,7 +16,7 @@
 //   menu    <file>               a menu file written
 //   temporario <file>            a named temporary (removed when found)
 //   zip <archive>; removido <file>; programa <line>; mensagem <text>
-//   ini     <file> <section> <key> antes <old value> | ausente
+//   ini     <file> <section> <key> antes <old value> | ausente [sem-secao]
 //   fim     concluida | desfeita
 //
 // Paths inside the application folder are relative to it ('/' separated);
@@ -116,7 +117,7 @@ ResultadoDesfazer DesfazerRegistro(const std::string& pastaAppHost, const Permis
 // What the record says the installations made, for the uninstall.
 struct ResumoRegistro {
     bool valido = false;
-    bool pastaCriada = false;         // the first run created the folder
+    bool pastaCriada = false;         // an installation created the folder
     std::string pastaHost;            // the folder the first run named
     std::vector<std::string> arquivos; // relative, created by an installation
     std::vector<std::string> pastas;   // relative, created

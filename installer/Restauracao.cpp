@@ -2,6 +2,7 @@
 
 #include "ApagamentoSeguro.h"
 #include "Arquivos.h"
+#include "Integracao.h"
 #include "Perfil.h"
 #include "RegistroInstalacao.h"
 #include "RotuloDisco.h"
@@ -209,7 +210,7 @@ private:
         return FimRestauracao::Erro;
     }
     FimRestauracao ErroArquivo(const std::string& acao, const std::string& arquivo, int erro) {
-        return Erro("Não foi possível "_ansi + acao + " o arquivo " + arquivo + ":\r" +
+        return Erro("Não foi possível "_ansi + acao + " o arquivo " + ComHost(arquivo) + ":\r" +
                     TextoErroSistema(erro));
     }
 

@@ -64,8 +64,14 @@ std::string MotorEmUso() {
 // installation names.
 bool ForaPermitido(const std::string& host) {
     if (host.find("/../") != std::string::npos || host.ends_with("/..")) return false;
-    for (const auto& m : PastasMenus())
+    const char* casa = getenv("HOME");
+    for (const auto& m : PastasMenus()) {
         if (DentroDe(host, m)) return true;
+        // The folders above a menu folder, which the menus may have needed
+        // created: only they themselves (a rollback removes them when empty).
+        for (std::string p = m; casa && DentroDe(p, casa) && p != SemBarra(casa); p = p.substr(0, p.rfind('/')))
+            if (host == p) return true;
+    }
     for (const std::string* dos : {&DirWindows, &DirSistema})
         if (auto h = CaminhoHost(*dos); h && !dos->empty() && DentroDe(host, SemBarra(*h))) return true;
     for (std::size_t i = 0; i < ArquivosINI.size(); ++i)
@@ -360,6 +366,11 @@ bool IniciarInstalacao(Interacao& ui) {
             }
     } else if (PastaVazia(pastaApp)) {
         estadoPasta = "vazia";
+    } else if (stat((pastaApp + "/zentrava.log").c_str(), &st) == 0 &&
+               stat((pastaApp + "/" + nomeRegistroInstalacao).c_str(), &st) != 0) {
+        // An older installer's folder: its uninstall takes the folder whole,
+        // and so it stays.
+        estadoPasta = "instalada";
     }
     bool ok = AbrirRegistro(pastaApp) &&
               Registrar("inicio", {Agora(), std::to_string(TotalDiscos), Cp1252ParaUtf8(DirBase), pastaApp, estadoPasta});
@@ -382,6 +393,7 @@ FimInstalacao DesfazerInstalacao(Interacao& ui) {
 }
 
 FimInstalacao ConcluirInstalacao(Interacao& ui) {
+    if (!RegistroAberto()) pastaApp = SemBarra(CaminhoHost(DirBase).value_or(""));
     if (!AlterarArquivosINI(ui) || !ExecutarArquivos(ui) || !GravarLog(ui)) return Desfazer(ui, true);
     // Its message already says the application was not installed.
     if (!CriarGrupodePrograma(ui)) return Desfazer(ui, false);

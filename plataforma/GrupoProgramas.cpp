@@ -355,7 +355,10 @@ std::optional<std::string> AdicionarItemHost(std::string_view grupo, std::string
         auto pasta = PastaGrupoHost(std::string(grupo), true);
         if (!pasta) return std::nullopt;
         arquivo = *pasta + "/" + ArquivoItem(nome);
-        if (!Gravar(arquivo, entrada) || !GravarMenu(*pasta, Identificador(grupo))) return std::nullopt;
+        const std::string diretorios = PastaDiretorios();
+        if (diretorios.empty() || !CriarPastaHost(diretorios) || !GravarDiretorio(std::string(grupo), diretorios) ||
+            !Gravar(arquivo, entrada) || !GravarMenu(*pasta, Identificador(grupo)))
+            return std::nullopt;
         return arquivo;
     }
     const std::string aplicacoes = PastaAplicacoes();
@@ -374,7 +377,7 @@ void AtualizarMenuGrupo(std::string_view nome) {
             restam = restam || item.path().extension() == ".desktop";
     if (restam) {
         // Another program's items share the group: its submenu stays theirs.
-        GravarDiretorio(std::string(nome), PastaDiretorios());
+        if (CriarPastaHost(PastaDiretorios())) GravarDiretorio(std::string(nome), PastaDiretorios());
         GravarMenu(*pasta, Identificador(nome));
         return;
     }

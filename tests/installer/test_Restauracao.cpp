@@ -269,7 +269,8 @@ TEST_F(Restauro, EntradaRuimDaUmaMensagemClaraENadaEscrito) {
              discos.Arquivo(1, 1, "A.DAT", "abcdef", {3, 3});
              fs::remove(pasta.Host() + "/" + ConjuntoDiscos::Disco(2) + "A.DAT");
              fs::create_directories(pasta.Host() + "/" + ConjuntoDiscos::Disco(2) + "A.DAT");
-         }, "abrir o arquivo " + pasta.Dos() + "INST\\DISCO.002\\A.DAT:\rO caminho é uma pasta"_ansi},
+         }, "abrir o arquivo " + pasta.Dos() + "INST\\DISCO.002\\A.DAT (" + pasta.Host() +
+                "/INST/DISCO.002/A.DAT):\rO caminho é uma pasta"_ansi},
         {"pai", [&] { discos.Arquivo(1, 1, "@DIRBASE\\..\\FORA.DAT", "abc", {3}); },
          "@DIRBASE\\..\\FORA.DAT não foi restaurado"_ansi},
         {"sem unidade", [&] { discos.Arquivo(1, 1, "Q:\\X\\FORA.DAT", "abc", {3}); },
@@ -322,8 +323,8 @@ TEST_F(Restauro, DiscoCheioNomeiaOArquivoEORazao) {
     signal(SIGXFSZ, sinal);
     EXPECT_EQ(fim, FimRestauracao::Erro);
     ASSERT_EQ(ui.mensagens.size(), 1u);
-    EXPECT_EQ(ui.mensagens[0].texto, "Não foi possível gravar o arquivo "_ansi + DirBase +
-                                         "GRANDE.DAT:\rO arquivo é grande demais para o disco."_ansi);
+    EXPECT_EQ(ui.mensagens[0].texto, "Não foi possível gravar o arquivo "_ansi + DirBase + "GRANDE.DAT (" +
+                                         pasta.Host() + "/APLIC/GRANDE.DAT):\rO arquivo é grande demais para o disco."_ansi);
     EXPECT_FALSE(Existe("GRANDE.DAT"));
     EXPECT_EQ(Temporarios(), 0);
 }

@@ -83,8 +83,18 @@ TEST(Registro, CamposVoltamIguaisELinhaIncompletaNaoConta) {
 TEST_F(TesteSequencia, InstalaRegistrandoTudoEDesinstalaAPastaCriada) {
     Montar();
     const auto antes = Tudo();
+    ASSERT_TRUE(EspelharRegistro(t.Host() + "/espelho/instalacao.txt") == false);
+    fs::create_directories(t.Host() + "/espelho");
+    ASSERT_TRUE(EspelharRegistro(t.Host() + "/espelho/instalacao.txt"));
     ASSERT_EQ(ExecutarInstalacao(rot, nullptr), FimInstalacao::Concluida) << Ultima();
+    RegistrarMensagem("Instalação completada\rcom sucesso.");
+    EspelharRegistro("");
     EXPECT_EQ(Ultima(), "Instalação completada com sucesso.");
+    // The mirror got every line of the record, and the message.
+    const std::string registro = t.Ler("APLIC/zentrava-instalacao.log");
+    EXPECT_EQ(t.Ler("espelho/instalacao.txt"),
+              registro.substr(registro.find('\n') + 1) + "mensagem\tInstalação completada com sucesso.\n");
+    fs::remove_all(t.Host() + "/espelho");
     EXPECT_EQ(t.Ler("APLIC/dados/clientes.txt"), "Ana;Rua A\r\n1");
     EXPECT_FALSE(t.Existe("APLIC/DADOS.ZIP"));
     EXPECT_NE(t.Ler("windows/win.ini").find("pasta="), std::string::npos);
@@ -212,6 +222,16 @@ TEST_F(TesteSequencia, PecaQueEhFifoNaoTravaENadaFica) {
     EXPECT_EQ(ExecutarInstalacao(rot, nullptr), FimInstalacao::Desfeita);
     ASSERT_GE(rot.mensagens.size(), 2u);
     EXPECT_NE(Cp1252ParaUtf8(rot.mensagens[0].texto).find("O arquivo não é um arquivo comum."), std::string::npos);
+    EXPECT_EQ(Diferencas(antes, Tudo()), std::vector<std::string>{});
+
+    // A failure after the menus were written: the menu folders the run made
+    // in the home folder go too.
+    Ambiente casa("HOME", t.Host());
+    Montar();
+    DefinirCopiaInstalador(t.Host() + "/prog/falta", t.Host() + "/prog/libzentunz.so");
+    rot.mensagens.clear();
+    EXPECT_EQ(ExecutarInstalacao(rot, nullptr), FimInstalacao::Desfeita);
+    EXPECT_NE(Ultima().find("Não foi possível copiar o instalador"), std::string::npos) << Ultima();
     EXPECT_EQ(Diferencas(antes, Tudo()), std::vector<std::string>{});
 }
 

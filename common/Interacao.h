@@ -16,6 +16,13 @@ public:
     // The input box; true and valor changed only when confirmed.
     virtual bool SolicitarValor(const std::string& titulo, const std::string& prompt,
                                 std::string& valor) = 0;
+    // The disk prompt for a disk kept in a folder that is not there: 1 to
+    // look again, 2 to give up, 3 once the user pointed at a folder (pasta, a
+    // DOS path). Where nothing can browse, the plain disk prompt.
+    virtual int PedirPastaDisco(const std::string& titulo, const std::string& texto,
+                                std::string& /*pasta*/) {
+        return Mensagem(titulo, texto, 11);
+    }
     virtual void CursorOcupado() = 0;
     virtual void CursorNormal() = 0;
     virtual void ProcessarEventos() = 0;

@@ -10,6 +10,9 @@ public:
     void MensagemSimples(const std::string& titulo, const std::string& texto) override;
     bool SolicitarValor(const std::string& titulo, const std::string& prompt,
                         std::string& valor) override;
+    // The disk prompt with "&Procurar..." between "&OK" and "&Cancelar".
+    int PedirPastaDisco(const std::string& titulo, const std::string& texto,
+                        std::string& pasta) override;
     // One level only: a busy cursor set twice is still cleared by one CursorNormal.
     void CursorOcupado() override;
     void CursorNormal() override;

@@ -1,9 +1,14 @@
 #include "fIOlib.h"
 
+#include "ApagamentoSeguro.h"
 #include "Arquivos.h"
 #include "Interacao.h"
 #include "Texto1252.h"
 #include "Unidades.h"
+
+#include <set>
+
+#include <sys/stat.h>
 
 using namespace plataforma;
 
@@ -13,7 +18,6 @@ std::vector<std::string> listaDePastas;
 
 constexpr int mascaraPastas =
     atrSomenteLeitura | atrOculto | atrSistema | atrDiretorio | atrArquivo;
-constexpr int mascaraArquivos = atrSomenteLeitura | atrOculto | atrSistema | atrArquivo;
 
 // Directory bit set, volume bit clear, nothing above archive: anything else
 // (a link, a compressed directory) is not entered.
@@ -59,19 +63,6 @@ bool Entrar(const std::string& pasta) {
     return false;
 }
 
-// Deletes the files of `pasta`, which is the current directory.
-void Esvaziar(const std::string& pasta) {
-    BuscaArquivos busca;
-    EntradaBusca entrada;
-    for (bool achou = busca.Primeiro(Juntar(pasta, "*.*"), mascaraArquivos, entrada); achou;
-         achou = busca.Proximo(entrada)) {
-        if (Ignorar(entrada.nome) || (entrada.atributos & atrDiretorio)) continue;
-        const std::string arquivo = Juntar(pasta, entrada.nome);
-        DefinirAtributos(arquivo, atrArquivo); // a link is deleted itself, its target untouched
-        ApagarArquivo(arquivo);
-    }
-}
-
 } // namespace
 
 std::string ExtrairPasta(std::string_view caminho) {
@@ -110,38 +101,29 @@ void ListarPastas(std::string_view pasta) {
 void ApagarPasta(std::string_view pasta, Interacao* interacao) {
     const std::string d = SemBarraFinal(pasta);
     if (!PastaExiste(d)) return;
-
-    struct Restaurar {
+    struct Cursor {
         Interacao* interacao;
-        std::string anterior = PastaAtual();
-        ~Restaurar() {
-            listaDePastas.clear();
-            if (!anterior.empty()) DefinirPastaAtual(anterior);
+        ~Cursor() {
             if (interacao) interacao->CursorNormal();
         }
-    } restaurar{interacao};
+    } cursor{interacao};
     if (interacao) interacao->CursorOcupado();
-    listaDePastas.clear();
 
-    // A link named as the directory is left alone. The path may pass through
-    // links above it; below it, the list holds each directory as the current
-    // directory reads back.
-    if (!PastaPropria(d) || !DefinirPastaAtual(d)) return;
+    // A link named as the directory is left alone; the path may pass through
+    // links above it. Below it everything is done from this one descriptor,
+    // so no swap of a folder for a link can lead the deletion elsewhere.
+    auto host = CaminhoHost(d);
+    if (!host) return;
+    PastaAberta raiz = AbrirPastaHost(*host);
+    if (!raiz.Aberta()) return;
     // A whole drive's content is never what a caller means to delete, also
-    // when its root is named through another drive.
-    const std::string topo = PastaAtual();
-    if (topo.size() <= 3) return;
-    listaDePastas.push_back(topo);
-    ListarPastas(topo);
-
-    // On the host a read-only directory keeps its entries; on Windows it does not.
-    for (const std::string& p : listaDePastas)
-        DefinirAtributos(p, atrDiretorio);
-    for (auto it = listaDePastas.rbegin(); it != listaDePastas.rend(); ++it) {
-        const std::string& e = *it;
-        // Whatever is current when e cannot be entered is never touched.
-        if (!Entrar(e)) continue;
-        Esvaziar(e);
-        if (e.size() > 3 && DefinirPastaAtual(Pai(e))) RemoverPasta(e);
-    }
+    // when its root is named through another drive; nor is another drive's
+    // root mapped inside the tree entered.
+    std::set<std::pair<dev_t, ino_t>> raizes;
+    for (const auto& [letra, r] : Unidades().raizes)
+        if (struct stat st; stat(r.c_str(), &st) == 0) raizes.insert({st.st_dev, st.st_ino});
+    struct stat st;
+    if (fstat(*raiz, &st) != 0 || raizes.count({st.st_dev, st.st_ino})) return;
+    const FiltroPastas poupar = [&](const struct stat& s) { return raizes.count({s.st_dev, s.st_ino}) > 0; };
+    if (EsvaziarPasta(*raiz, poupar).Completo()) RemoverPastaAberta(*raiz, *host);
 }

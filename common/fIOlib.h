@@ -1,9 +1,9 @@
 // Path routines in DOS paths (drive, colon, backslashes; a forward slash is
 // not a separator) and the recursive deletion of a directory tree.
 //
-// The directory routines change the process's current directory while they
-// run and use one module-level list: callers must not run them in parallel
-// with each other or with code that relies on the current directory.
+// ListarPastas changes the process's current directory while it runs and
+// uses one module-level list: callers must not run it in parallel with
+// itself or with code that relies on the current directory.
 #pragma once
 
 #include <string>
@@ -17,9 +17,8 @@ std::string ExtrairPasta(std::string_view caminho);
 // The last component; a drive root ("c:\") gives the empty text.
 std::string ExtrairNome(std::string_view caminho);
 
-// The `lista de pastas`: the directories of the deletion in progress, each
-// parent before its children, paths as on disk. ApagarPasta empties it when it
-// starts and when it ends.
+// The `lista de pastas`: the directories ListarPastas found, each parent
+// before its children, paths as on disk.
 std::vector<std::string>& ListaDePastas();
 
 // Appends every subdirectory below `pasta`, depth first, to the list and
@@ -29,10 +28,10 @@ std::vector<std::string>& ListaDePastas();
 void ListarPastas(std::string_view pasta);
 
 // Deletes the directory with all its files (read-only, hidden and system
-// included) and subdirectories, then restores the current directory. Failures
-// are silent: what cannot be deleted stays, and so do its ancestors. Never
-// follows a symbolic link (one inside the tree is deleted itself; one given as
-// `pasta` is left alone), never enters a directory it cannot make current, and
-// refuses a drive root entirely. With `interacao`, the busy cursor is shown
-// while it works.
+// included) and subdirectories. Failures are silent: what cannot be deleted
+// stays, and so do its ancestors. Works from one descriptor of the directory
+// (a link given as `pasta` is left alone), never follows a link inside it
+// (the link is deleted itself), never enters another mount or another
+// drive's root, never changes a file's mode, and refuses a drive root
+// entirely. With `interacao`, the busy cursor is shown while it works.
 void ApagarPasta(std::string_view pasta, Interacao* interacao = nullptr);

@@ -4,6 +4,7 @@
 #include "GrupoProgramas.h"
 #include "Perfil.h"
 #include "Programas.h"
+#include "RegistroInstalacao.h"
 #include "Texto1252.h"
 #include "Unidades.h"
 #include "fIOlib.h"
@@ -18,9 +19,6 @@ using namespace plataforma::literais;
 
 namespace {
 
-// The application's standard error box carries the application's title.
-const char* const tituloAplicacao = "Zentrava 8";
-
 IniciadorProgramas iniciador;
 EnviadorComandos enviador;
 
@@ -33,15 +31,6 @@ bool EnviarComando(std::string_view comando) {
 
 std::string Campo(const std::vector<std::string>& campos, std::size_t n) {
     return n <= campos.size() ? campos[n - 1] : std::string();
-}
-
-void RemoverGrupo(Interacao& ui, const std::string& grupo) {
-    // A name that is no single folder inside the applications folder could
-    // lead the deletion elsewhere: the group step is skipped.
-    if (!NomeGrupoValido(grupo)) return;
-    if (auto programas = PastaProgramas(); programas && PastaExiste(*programas))
-        ApagarPasta(*programas + "\\" + grupo, &ui);
-    RemoverMenuGrupo(grupo);
 }
 
 } // namespace
@@ -78,6 +67,11 @@ void DefinirEnviadorComandos(EnviadorComandos e) {
     enviador = std::move(e);
 }
 
+std::string ComHost(const std::string& dos) {
+    auto host = CaminhoHost(dos);
+    return host ? dos + " (" + NomeHostPara1252(*host) + ")" : dos;
+}
+
 bool AlterarArquivosINI(Interacao& ui) {
     for (std::size_t i = 0; i < ArquivosINI.size(); ++i) {
         auto campos = CamposEntrada(ArquivosINI, i);
@@ -85,9 +79,19 @@ bool AlterarArquivosINI(Interacao& ui) {
                           chave = Campo(campos, 3);
         // Without a section and key there is nothing the entry could mean.
         if (!ArquivoExiste(arquivo) || secao.empty() || chave.empty()) continue;
-        if (!GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
+        bool gravado = true;
+        if (auto host = CaminhoHost(arquivo); host && RegistroAberto()) {
+            // The old value first, so a rollback can put it back.
+            const std::string conteudo = LerConteudoPerfil(arquivo).value_or("");
+            auto antes = ValorDoPerfil(conteudo, secao, chave);
+            const bool semSecao = ChavesDoPerfil(conteudo, secao).empty() &&
+                                  AlterarPerfil(conteudo, secao, std::nullopt, std::nullopt) == conteudo;
+            gravado = antes ? Registrar("ini", {NoRegistro(*host), secao, chave, "antes", *antes})
+                            : Registrar("ini", {NoRegistro(*host), secao, chave, "ausente", semSecao ? "sem-secao" : ""});
+        }
+        if (!gravado || !GravarPerfil(arquivo, secao, chave, Campo(campos, 4))) {
             ui.CursorNormal();
-            ui.MensagemSimples(tituloAplicacao, "Unable to write to " + arquivo);
+            ui.Mensagem("Erro", "Não foi possível gravar no arquivo "_ansi + ComHost(arquivo) + ".", 6);
             return false;
         }
     }
@@ -102,13 +106,13 @@ bool ExecutarArquivos(Interacao& ui) {
         auto mostrar = InteiroEstrito(Campo(campos, 2));
         if (!mostrar) {
             ui.CursorNormal();
-            ui.MensagemSimples(tituloAplicacao,
-                               "'" + Campo(campos, 2) + "' is not a valid integer value");
+            ui.Mensagem("Erro", "'" + Campo(campos, 2) + "' não é um número inteiro válido."_ansi, 6);
             return false;
         }
         // The start's result is not looked at: a program that cannot start
         // does not stop the installation.
         const std::string linha = programa + " " + Campo(campos, 3);
+        if (RegistroAberto() && !Registrar("programa", {linha})) return false;
         if (iniciador)
             iniciador(linha, *mostrar);
         else
@@ -134,35 +138,4 @@ bool CriarGrupodePrograma(Interacao& ui) {
         }
     }
     return true;
-}
-
-void Desinstalar(Interacao& ui) {
-    LogDesinstalacao log;
-    if (DirDisco.empty() || !LerLogDesinstalacao(ui, DirDisco + "zentrava.log", log)) {
-        ui.Mensagem("Erro", "Não foi encontrado o arquivo de desinstalação ZENTRAVA.LOG"_ansi, 6);
-        return;
-    }
-    if (!PastaExiste(log.dirBase)) {
-        ui.Mensagem("Erro", "Não foi encontrado o diretório do aplicativo."_ansi, 6);
-        return;
-    }
-    // The log travels inside the folder it describes: one that names another
-    // folder was moved or edited, and is not followed.
-    if (!MesmaPasta(log.dirBase, DirDisco)) {
-        ui.Mensagem("Erro", "O arquivo de desinstalação ZENTRAVA.LOG indica a pasta "_ansi +
-                                log.dirBase + ", que não é a pasta em que ele está.\rNada foi apagado."_ansi,
-                    6);
-        return;
-    }
-    if (PastaEssencial(log.dirBase)) {
-        ui.Mensagem("Erro", "A pasta "_ansi + log.dirBase +
-                                " não pode ser apagada por uma desinstalação.\rNada foi apagado."_ansi, 6);
-        return;
-    }
-    if (ui.Mensagem("Desinstalação do aplicativo "_ansi + log.titulo,
-                    "\rDeseja realmente desinstalar o aplicativo ???", 8) != 6)
-        return;
-    ApagarPasta(log.dirBase, &ui);
-    if (!log.grupo.empty()) RemoverGrupo(ui, log.grupo);
-    ui.Mensagem("Parabéns !!!"_ansi, "A desinstalação foi bem sucedida."_ansi, 5);
 }

@@ -13,13 +13,13 @@
 #include <string_view>
 
 // Writes field 4 under key field 3 of section field 2 into the INI file of
-// field 1, for existing files only. False when a file could not be written:
-// "Unable to write to <file>" was shown and the sequence stops.
+// field 1, for existing files only, each old value recorded first. False
+// when a file could not be written (its message shown): the sequence stops.
 bool AlterarArquivosINI(Interacao& ui);
 
 // Starts field 1 + " " + field 3 with show-window code field 2, for existing
 // programs only, without waiting. False when field 2 is not an integer: the
-// platform's message was shown and the sequence stops.
+// message was shown and the sequence stops. Each start is recorded.
 bool ExecutarArquivos(Interacao& ui);
 
 // Field 2 of "Executar Arquivos" as the installer converts it: the whole text
@@ -32,11 +32,8 @@ std::optional<int32_t> InteiroEstrito(std::string_view texto);
 // message was shown; the caller frees the lists and ends the program at once.
 bool CriarGrupodePrograma(Interacao& ui);
 
-// "/X": reads DirDisco's zentrava.log, asks, and removes the application's
-// folder and its program group. Deletes nothing unless the folder the log
-// records is the folder that holds the log, and never a folder that is or
-// holds a drive root, the home folder or the Windows or system folder.
-void Desinstalar(Interacao& ui);
+// A DOS path as a Linux user reads it in a message: "c:\\x (/home/ana/x)".
+std::string ComHost(const std::string& dos);
 
 // Test seams: what starts a program (WinExec) and what carries out a group
 // command (the DDE execute). An empty function puts the real one back.

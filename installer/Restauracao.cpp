@@ -1,7 +1,10 @@
 #include "Restauracao.h"
 
+#include "ApagamentoSeguro.h"
 #include "Arquivos.h"
+#include "Integracao.h"
 #include "Perfil.h"
+#include "RegistroInstalacao.h"
 #include "RotuloDisco.h"
 #include "Texto1252.h"
 #include "Unidades.h"
@@ -10,10 +13,12 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include <fcntl.h>
@@ -53,33 +58,53 @@ private:
     int fd_;
 };
 
-// The temporary file beside the destination: removed unless renamed into place.
+// The file being restored: unnamed until its last piece is in, then put in
+// place as the record says (the old file kept until the run succeeds).
 class ArquivoTemporario {
 public:
-    ~ArquivoTemporario() { Descartar(); }
     bool Criar(const std::string& pastaHost) {
-        caminho_ = pastaHost + (pastaHost.ends_with('/') ? "" : "/") + ".zentrava-XXXXXX";
-        fd.Trocar(mkostemp(caminho_.data(), O_CLOEXEC));
-        if (*fd < 0) caminho_.clear();
-        return *fd >= 0;
+        int erro = novo_.Criar(pastaHost);
+        errno = erro;
+        return erro == 0;
     }
     // errno-style result; 0 when the file is in place.
-    int Instalar(const std::string& destinoHost) {
-        if (int erro = fd.Fechar()) return erro;
-        if (rename(caminho_.c_str(), destinoHost.c_str()) != 0) return errno;
-        caminho_.clear();
-        return 0;
-    }
-    void Descartar() {
-        fd.Fechar();
-        if (!caminho_.empty()) unlink(caminho_.c_str());
-        caminho_.clear();
-    }
-    Descritor fd;
+    int Instalar(const std::string& destinoHost) { return novo_.Instalar(destinoHost); }
+    void Descartar() { novo_.Descartar(); }
+    struct {
+        const ArquivoNovo* a;
+        int operator*() const { return a->fd(); }
+    } fd{&novo_};
 
 private:
-    std::string caminho_;
+    ArquivoNovo novo_;
 };
+
+std::set<std::string> restaurados;
+
+std::string SemBarra(std::string host) {
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return host;
+}
+
+bool Dentro(const std::string& host, const std::optional<std::string>& pasta) {
+    return pasta && DentroDe(host, *pasta);
+}
+
+// A piece: opened without waiting (a FIFO would block for good) and only
+// when it is a regular file.
+int AbrirPeca(const std::string& host) {
+    int fd = open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int erro = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close(fd);
+        errno = erro;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
 // The mode a restored file gets: "Modo" when the label gives it (permission
 // bits only), else the default, with execute bits for scripts and ELF programs.
@@ -184,7 +209,7 @@ private:
         return FimRestauracao::Erro;
     }
     FimRestauracao ErroArquivo(const std::string& acao, const std::string& arquivo, int erro) {
-        return Erro("Não foi possível "_ansi + acao + " o arquivo " + arquivo + ":\r" +
+        return Erro("Não foi possível "_ansi + acao + " o arquivo " + ComHost(arquivo) + ":\r" +
                     TextoErroSistema(erro));
     }
 
@@ -244,9 +269,17 @@ private:
         if (!pastaHost || !destinoHost)
             return Erro("O arquivo "_ansi + secao.nome +
                         " não foi restaurado: nenhuma unidade corresponde à pasta "_ansi + pasta + ".");
+        // The disks write into the application's folder and the Windows and
+        // system folders, nowhere else the user may write.
+        if (!Dentro(SemBarra(*pastaHost), CaminhoHost(DirBase)) &&
+            !Dentro(SemBarra(*pastaHost), CaminhoHost(DirWindows)) &&
+            !Dentro(SemBarra(*pastaHost), CaminhoHost(DirSistema)))
+            return Erro("O arquivo "_ansi + secao.nome + " não foi restaurado: a pasta "_ansi + pasta + " (" +
+                        NomeHostPara1252(*pastaHost) +
+                        ") fica fora da pasta do aplicativo, da pasta do Windows e da pasta do sistema."_ansi);
         if (!PastaExiste(pasta)) {
             errno = 0;
-            if (!CriarPasta(pasta))
+            if (!CriarPastasRegistradas(SemBarra(*pastaHost)))
                 return Erro("Não foi possível criar a pasta "_ansi + pasta + ":\r" + TextoErroSistema(errno));
         }
         if (PastaExiste(destino)) return ErroArquivo("criar", destino, EISDIR);
@@ -292,6 +325,7 @@ private:
         const mode_t modo = ModoRestaurado(secao.modo, inicio_);
         if (fchmod(*temporario.fd, modo) != 0) return ErroArquivo("gravar", destino, errno);
         if (int erro = temporario.Instalar(*destinoHost)) return ErroArquivo("gravar", destino, erro);
+        restaurados.insert(*destinoHost);
         return FimRestauracao::Concluida;
     }
 
@@ -300,10 +334,8 @@ private:
     FimRestauracao CopiarPeca(const std::string& peca, const SecaoArquivo& secao, int destino,
                               const std::string& nomeDestino) {
         auto pecaHost = CaminhoHost(peca);
-        Descritor origem(pecaHost ? open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC) : -1);
+        Descritor origem(pecaHost ? AbrirPeca(*pecaHost) : -1);
         if (*origem < 0) return ErroArquivo("abrir", peca, pecaHost ? errno : ENOENT);
-        if (struct stat st; fstat(*origem, &st) == 0 && !S_ISREG(st.st_mode))
-            return ErroArquivo("abrir", peca, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
 
         const int64_t inicioPeca = copiados_;
         for (;;) {
@@ -332,7 +364,7 @@ private:
                     if (InstalacaoCancelada) break;
                     if (!RepetirLeitura()) return Cancelar();
                     // The user may have put the disk back: read it afresh.
-                    origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
+                    origem.Trocar(AbrirPeca(*pecaHost));
                     continue;
                 }
                 if (int erro = GravarBloco(destino, buffer_.data(), inteiros))
@@ -352,7 +384,7 @@ private:
                 return ErroArquivo("gravar", nomeDestino, errno);
             copiados_ = inicioPeca;
             if (inicioPeca == 0) inicio_.clear();
-            origem.Trocar(open(pecaHost->c_str(), O_RDONLY | O_CLOEXEC));
+            origem.Trocar(AbrirPeca(*pecaHost));
         }
     }
 
@@ -389,6 +421,10 @@ private:
 
 } // namespace
 
+std::set<std::string>& ArquivosRestaurados() {
+    return restaurados;
+}
+
 int PosicaoProgresso(int64_t copiados, int32_t tamanho) {
     if (tamanho <= 0) return 100;
     double p = std::trunc(static_cast<double>(copiados) / tamanho * 100.0);
@@ -416,13 +452,79 @@ void BarraExtracao::Progresso(TTipoProgresso tipo, int32_t tamanho) {
 }
 
 FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador) {
+    restaurados.clear();
     return Restauracao(ui, observador).Executar();
 }
 
+namespace {
+
+struct Membro {
+    std::string nome, host;
+    uint32_t tamanho = 0, crc = 0;
+    bool conhecido = false; // size and CRC in the local header
+};
+
+// The members the engine will write, recorded before it writes them (their
+// folders created, files they replace kept). Unsafe names, which the engine
+// refuses, are left out.
+bool PrepararMembros(const TExtratorZip& extrator, const std::string& base, std::vector<Membro>& membros) {
+    for (const TEntradaZip& e : extrator.Diretorio()) {
+        std::string nome = e.nome;
+        std::replace(nome.begin(), nome.end(), '\\', '/');
+        bool inseguro = nome.empty() || nome[0] == '/';
+        for (std::size_t i = 0; !inseguro && i <= nome.size();) {
+            std::size_t f = std::min(nome.find('/', i), nome.size());
+            inseguro = nome.compare(i, f - i, "..") == 0 && f - i == 2;
+            i = f + 1;
+        }
+        if (inseguro) continue;
+        const bool pasta = nome.back() == '/';
+        const std::string host = SemBarra(base + "/" + nome);
+        const std::string acima = pasta ? host : host.substr(0, host.rfind('/'));
+        if (!CriarPastasRegistradas(acima)) return false;
+        if (pasta) continue;
+        Membro m{nome, host, e.tamanhoOriginal, e.crc32, (e.flags & 8) == 0};
+        if (!GuardarAntigo(host)) return false;
+        if (RegistroAberto()) {
+            char crc[9];
+            std::snprintf(crc, sizeof crc, "%08x", m.crc);
+            if (!Registrar("membro", {NoRegistro(host), std::to_string(m.tamanho), crc})) return false;
+        }
+        membros.push_back(std::move(m));
+    }
+    return true;
+}
+
+// A member whose file holds other bytes than the archive's: the engine could
+// not write it (the old file kept, a disk that filled).
+bool MembroConfere(const Membro& m) {
+    if (!m.conhecido) return true;
+    int fd = open(m.host.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int64_t tamanho = 0;
+    uint32_t crc = 0;
+    const bool ok = MedirArquivo(fd, tamanho, crc) && tamanho == m.tamanho && crc == m.crc;
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
 FimRestauracao DescompactarArquivos(Interacao& ui, TExtratorZip& extrator) {
+    const auto base = CaminhoHost(DirBase);
+    auto falhar = [&](const std::string& texto) {
+        ui.CursorNormal();
+        ui.Mensagem("Erro", texto, tipoErro);
+        InstalacaoCancelada = true;
+        return FimRestauracao::Erro;
+    };
     for (std::size_t i = 0; i < ArquivosDescompactar.size() && !InstalacaoCancelada; ++i) {
         const std::string arquivo = CamposEntrada(ArquivosDescompactar, i).front();
         if (!ArquivoExiste(arquivo)) continue;
+        // Only an archive this run restored into the application's folder is
+        // extracted and deleted: never a file of the user's named by the list.
+        const auto host = CaminhoHost(arquivo);
+        if (!base || !host || !Dentro(*host, base) || !restaurados.count(*host)) continue;
         ui.CursorOcupado();
         try {
             extrator.DefinirArquivoZip(arquivo);
@@ -435,12 +537,35 @@ FimRestauracao DescompactarArquivos(Interacao& ui, TExtratorZip& extrator) {
         }
         extrator.PastaExtracao = DirBase;
         extrator.OpcoesExtracao = {extrNomesPastas, extrSobrescrever};
+        std::vector<Membro> membros;
+        if ((RegistroAberto() && !Registrar("zip", {NoRegistro(*host)})) ||
+            !PrepararMembros(extrator, SemBarra(*base), membros))
+            return falhar("Não foi possível extrair o arquivo "_ansi + arquivo + ":\r" + TextoErroSistema(errno));
+        std::string falha;
+        const TEventoMensagem anterior = extrator.AoNotificar;
+        extrator.AoNotificar = [&](TExtratorZip& z, int32_t codigo, const std::string& texto) {
+            if (falha.empty() && (codigo == ZENTUNZ_ERRO_GRAVACAO || codigo == ZENTUNZ_ERRO_DADOS ||
+                                  codigo == ZENTUNZ_ERRO_LIMITE))
+                falha = texto;
+            if (anterior) anterior(z, codigo, texto);
+        };
         try {
             extrator.Extrair();
         } catch (const std::exception&) {
             ui.CursorNormal();
             ui.Mensagem("Erro", "Erro fatal no módulo de descompactação. Operação abortada."_ansi, tipoErro);
         }
+        extrator.AoNotificar = anterior;
+        // Stopped on purpose: the caller knows whether the run goes on.
+        if (InstalacaoCancelada) break;
+        if (extrator.ResultadoExtracao() == ZENTUNZ_INTERROMPIDO) membros.clear();
+        for (const Membro& m : membros)
+            if (falha.empty() && !MembroConfere(m)) falha = m.nome;
+        // A member that did not land whole means the application is not there.
+        if (!falha.empty())
+            return falhar("Não foi possível extrair o arquivo "_ansi + arquivo + " (" + NomeHostPara1252(*host) +
+                          "):\r" + NomeHostPara1252(falha));
+        if (RegistroAberto()) Registrar("removido", {NoRegistro(*host)});
         ApagarArquivo(arquivo);
         ui.CursorNormal();
     }

@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 
 // What the restore shows while it works; each call is optional to honour.
@@ -73,11 +74,16 @@ private:
 // Stage 1. Starts from disk 1 of DirDisco.
 FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador = nullptr);
 
-// Stage 2: each archive of ArquivosDescompactar that exists is extracted below
-// DirBase by `extrator` (folder names kept, files overwritten) and then
-// deleted. A damaged archive ends the stage with its message (Erro) and is
-// kept; a failure inside the extraction is reported and the next one follows.
+// Stage 2: each archive of ArquivosDescompactar that stage 1 of this run
+// restored into DirBase is extracted below DirBase by `extrator` (folder
+// names kept, files overwritten), each member recorded first, and then
+// deleted; any other file the list names is left alone. A damaged archive
+// ends the stage with its message (Erro) and is kept; a member that did not
+// land whole (a full disk, a file that cannot be replaced) ends it too.
 FimRestauracao DescompactarArquivos(Interacao& ui, TExtratorZip& extrator);
+
+// The host paths of the files stage 1 of this run restored.
+std::set<std::string>& ArquivosRestaurados();
 
 // Both stages as one "Instalar" press runs them, with an extractor of its
 // own whose reports reach the observer and process events.

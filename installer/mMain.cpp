@@ -2,6 +2,7 @@
 
 #include "EstiloJanelas.h"
 #include "Integracao.h"
+#include "SequenciaInstalacao.h"
 #include "Janela1252.h"
 #include "Texto1252.h"
 #include "fGradfil.h"
@@ -71,10 +72,7 @@ void TfrmMain::FormCreate(const std::string& dirInstalador,
     std::optional<std::string_view> arg;
     if (argumento) arg = *argumento;
     partida_ = IniciarInstalador(ui_, dirInstalador, arg);
-    if (partida_ == Partida::Desinstalar) {
-        ::Desinstalar(ui_);
-        codigoSaida_ = 0;
-    }
+    if (partida_ == Partida::Desinstalar) codigoSaida_ = ::Desinstalar(ui_) ? 0 : 1;
 }
 
 void TfrmMain::Maximizar() {
@@ -109,29 +107,15 @@ void TfrmMain::FormShow() {
 
     ExibirTela<TfrmApresnt>();
     if (!InstalacaoCancelada) ExibirTela<TfrmPathApl>();
-    if (!InstalacaoCancelada) ExibirTela<TfrmRestore>();
     if (InstalacaoCancelada) {
         ui_.Mensagem("Atenção"_ansi, "O aplicativo não foi instalado corretamente."_ansi, 5);
         return Encerrar(1);
     }
-
-    // A failure here has shown its message; the window stays until the user
-    // closes it, and what was done before stays done.
-    if (!AlterarArquivosINI() || !ExecutarArquivos() || !GravarLog()) {
-        emInstalacao_ = false;
-        return;
-    }
-    if (!CriarGrupodePrograma()) return Encerrar(1);
-    ui_.Mensagem("Parabéns !!!"_ansi, "Instalação completada com sucesso."_ansi, 5);
-    Encerrar(0);
-}
-
-bool TfrmMain::GravarLog() {
-    const std::string log = DirBase + "zentrava.log";
-    if (GravarLogDesinstalacao(ui_, log)) return true;
-    ui_.MensagemSimples(QApplication::applicationName().toStdString(),
-                        "Erro de entrada/saída ao gravar o arquivo "_ansi + log);
-    return false;
+    if (!IniciarInstalacao(ui_)) return Encerrar(1);
+    ExibirTela<TfrmRestore>();
+    // Every way out ends the program: a failure has shown its last message.
+    const FimInstalacao fim = InstalacaoCancelada ? DesfazerInstalacao(ui_) : ConcluirInstalacao(ui_);
+    Encerrar(fim == FimInstalacao::Concluida ? 0 : 1);
 }
 
 bool TfrmMain::AlterarArquivosINI() {

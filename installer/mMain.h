@@ -6,9 +6,8 @@
 // start-up (command line, command file, first disk); after a fatal start
 // message, or with "/X" (the uninstall runs there), it must not be shown.
 //
-// The program ends when the window closes: at the end of the sequence, at
-// once after a group that cannot be created, or by the user after a failure
-// that stopped the sequence (the window then stays for the user to close).
+// The program ends when the window closes: at the end of the sequence, which
+// ends after its last message whether the installation completed or not.
 #pragma once
 
 #include "InteracaoJanelas.h"
@@ -30,8 +29,8 @@ public:
 
     // What the start-up decided; only Instalar shows the window.
     Partida Inicio() const { return partida_; }
-    // The process's exit status: 0 once the installation completed or the
-    // uninstall ran, 1 otherwise.
+    // The process's exit status: 0 once the installation or the uninstall
+    // completed, 1 otherwise.
     int CodigoSaida() const { return codigoSaida_; }
     // True while the sequence runs; false before it and once it has stopped.
     bool EmInstalacao() const { return emInstalacao_; }
@@ -53,8 +52,6 @@ private:
     void FormCreate(const std::string& dirInstalador, const std::optional<std::string>& argumento);
     template <class Tela> void ExibirTela();
     void Maximizar();
-    // The uninstall log in DirBase; false after the input/output error's message.
-    bool GravarLog();
     // Lists freed, the window closed: the program ends with `codigo`.
     void Encerrar(int codigo);
 

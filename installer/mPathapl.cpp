@@ -1,5 +1,6 @@
 #include "mPathapl.h"
 
+#include "Destino.h"
 #include "EstiloJanelas.h"
 #include "GlifosBotoes.h"
 #include "Janela1252.h"
@@ -22,7 +23,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 
 using namespace plataforma::literais;
 
@@ -34,11 +37,6 @@ constexpr int tipoConfirmacao = 7;
 // would not fit the uninstall log's 255 positions with its drive.
 constexpr int tamanhoPasta = 200;
 
-bool LetraDeDrive(const std::string& texto) {
-    return texto.size() >= 2 && texto[1] == ':' &&
-           std::isalpha(static_cast<unsigned char>(texto[0]));
-}
-
 QFrame* Chanfro(const char* nome, QWidget* pai) {
     auto* f = new QFrame(pai);
     f->setObjectName(nome);
@@ -47,25 +45,6 @@ QFrame* Chanfro(const char* nome, QWidget* pai) {
 }
 
 } // namespace
-
-std::string DestinoInstalacao(const std::string& pasta, char letra, const std::string& sugerida) {
-    std::string texto = pasta;
-    // Floppies are never a destination, whatever the case of the letter.
-    const std::string inicio = plataforma::Minusculas1252(Esquerda(texto, 2));
-    if (StrVazia(texto) || texto.size() < 4 || inicio == "a:" || inicio == "b:") texto = sugerida;
-    std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letra))));
-    if (LetraDeDrive(texto)) {
-        // A folder that names its drive (pasted, or the suggested one) keeps
-        // it instead of getting a second drive in front.
-        drive = plataforma::Minusculas1252(texto.substr(0, 1));
-        texto.erase(0, 2);
-    }
-    std::string destino = drive + ":";
-    if (texto.empty() || texto.front() != '\\') destino += '\\';
-    destino += texto;
-    if (destino.back() != '\\') destino += '\\';
-    return destino;
-}
 
 TfrmPathApl::TfrmPathApl(QWidget* pai) : QDialog(pai) {
     PrepararTela(this, "frmPathApl");
@@ -96,11 +75,22 @@ TfrmPathApl::TfrmPathApl(QWidget* pai) : QDialog(pai) {
     edtDirAplic->setObjectName("edtDirAplic");
     edtDirAplic->setMaxLength(tamanhoPasta);
     lblDirAplic->setBuddy(edtDirAplic);
+    // What a Linux user needs to read: where the folder really is, and
+    // whether the drive has room.
+    lblPastaHost = new QLabel(bevDirAplic);
+    lblPastaHost->setObjectName("lblPastaHost");
+    lblPastaHost->setTextFormat(Qt::PlainText);
+    lblPastaHost->setWordWrap(true);
+    lblEspaco = new QLabel(bevDirAplic);
+    lblEspaco->setObjectName("lblEspaco");
+    lblEspaco->setTextFormat(Qt::PlainText);
     auto* pasta = new QGridLayout(bevDirAplic);
     pasta->setContentsMargins(10, 8, 10, 10);
     pasta->addWidget(lblDirAplic, 0, 0, Qt::AlignBottom);
     pasta->addWidget(btnProcurar, 0, 1);
     pasta->addWidget(edtDirAplic, 1, 0, 1, 2);
+    pasta->addWidget(lblPastaHost, 2, 0, 1, 2);
+    pasta->addWidget(lblEspaco, 3, 0, 1, 2);
     pasta->setColumnStretch(0, 1);
 
     bbtOk = BotaoComGlifo("bbtOk", QStringLiteral("&OK"), GlifoConfirmar(), this);
@@ -128,6 +118,15 @@ TfrmPathApl::TfrmPathApl(QWidget* pai) : QDialog(pai) {
     connect(bbtOk, &QPushButton::clicked, this, [this] { BitBtnClick(bbtOk); });
     connect(bbtCancel, &QPushButton::clicked, this, [this] { BitBtnClick(bbtCancel); });
     connect(btnProcurar, &QPushButton::clicked, this, &TfrmPathApl::btnProcurarClick);
+    connect(DriveCombo1, &QComboBox::currentIndexChanged, this, &TfrmPathApl::AtualizarDestino);
+    connect(edtDirAplic, &QLineEdit::textChanged, this, &TfrmPathApl::AtualizarDestino);
+    // A pasted text is taken back when it holds '/'; typing never lets one in.
+    connect(edtDirAplic, &QLineEdit::textEdited, this, [this](const QString& texto) {
+        if (RecusarBarra(Para1252(texto)))
+            edtDirAplic->setText(aceito_);
+        else
+            aceito_ = texto;
+    });
     for (QWidget* w : std::initializer_list<QWidget*>{this, bevDrive, bevDirAplic, lblDrive,
                                                       lblDirAplic, edtDirAplic, btnProcurar,
                                                       bbtOk, bbtCancel}) {
@@ -140,6 +139,8 @@ TfrmPathApl::TfrmPathApl(QWidget* pai) : QDialog(pai) {
 void TfrmPathApl::FormCreate() {
     SelecionarUnidade(DriveCombo1, 'C');
     edtDirAplic->setText(ParaQString(DirBase));
+    aceito_ = edtDirAplic->text();
+    AtualizarDestino();
     edtDirAplic->setEnabled(false);
     btnProcurar->setEnabled(false);
     confirmado_ = false;
@@ -157,7 +158,37 @@ char TfrmPathApl::LetraEscolhida() const {
 
 bool TfrmPathApl::edtDirAplicKeyPress(QKeyEvent* tecla) {
     const QString texto = tecla->text();
+    if (texto == QStringLiteral("/")) {
+        RecusarBarra(Para1252(edtDirAplic->text() + texto));
+        return true;
+    }
     return texto.size() == 1 && QStringLiteral("*.:<>?").contains(texto[0]);
+}
+
+bool TfrmPathApl::RecusarBarra(const std::string& pasta) {
+    if (pasta.find('/') == std::string::npos) return false;
+    ExibirMensagem("Erro", TextoPastaComBarra(pasta), tipoErro);
+    edtDirAplic->setFocus();
+    return true;
+}
+
+void TfrmPathApl::AtualizarDestino() {
+    const std::string texto = Para1252(edtDirAplic->text());
+    const char letra = LetraEscolhida();
+    if (texto.find('/') != std::string::npos) {
+        lblPastaHost->setText(QStringLiteral("Pasta no sistema: (o nome não pode ter \"/\")"));
+    } else {
+        const std::string destino = DestinoInstalacao(texto, letra, DirBase);
+        const std::string host = PastaHost(destino);
+        lblPastaHost->setText(QStringLiteral("Pasta no sistema: ") +
+                              (host.empty() ? QStringLiteral("(nenhuma: o drive não está mapeado)")
+                                            : ParaQString(host)));
+    }
+    const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(letra)));
+    const int64_t livre = plataforma::EspacoLivre(drive);
+    lblEspaco->setText(ParaQString("Espaço necessário: "_ansi + TextoMB(TotalBytes) + "   Livre em " +
+                                   std::string(1, drive) + ": " +
+                                   (livre < 0 ? std::string("indisponível"_ansi) : TextoMB(livre, false))));
 }
 
 void TfrmPathApl::btnProcurarClick() {
@@ -179,12 +210,10 @@ void TfrmPathApl::BitBtnClick(QPushButton* botao) {
         reject();
         return;
     }
+    if (RecusarBarra(Para1252(edtDirAplic->text()))) return;
     const std::string destino =
         DestinoInstalacao(Para1252(edtDirAplic->text()), LetraEscolhida(), DirBase);
-    const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(destino[0])));
-    // A drive that cannot be queried is refused whatever the total says.
-    const int64_t livre = plataforma::EspacoLivre(drive);
-    if (livre < 0 || livre < TotalBytes) {
+    if (!EspacoSuficiente(destino[0])) {
         ExibirMensagem("Erro", "Espaco insuficiente no drive selecionado.", tipoErro);
         DriveCombo1->setFocus();
         return;

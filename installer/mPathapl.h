@@ -5,8 +5,11 @@
 // other way asks whether to interrupt the installation.
 #pragma once
 
+#include "Destino.h"
+
 #include <QDialog>
 
+#include <cstdint>
 #include <string>
 
 class QComboBox;
@@ -14,12 +17,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-// The destination that "&OK" builds from the folder typed (pasta), the drive
-// selected (letra, any case) and the suggested folder (sugerida). A text that
-// already names a drive ("d:\x") keeps that drive. The result's drive is in
-// lower case.
-std::string DestinoInstalacao(const std::string& pasta, char letra, const std::string& sugerida);
 
 class TfrmPathApl : public QDialog {
     Q_OBJECT
@@ -46,6 +43,11 @@ private:
     // edtDirAplicKeyPress: true when the typed character is discarded.
     bool edtDirAplicKeyPress(QKeyEvent* tecla);
     char LetraEscolhida() const;
+    // The host folder the choice means and the space needed and free, as
+    // the drive or the text changes.
+    void AtualizarDestino();
+    // A text holding '/' is refused with its message; true when refused.
+    bool RecusarBarra(const std::string& pasta);
 
     QFrame* bevDrive;
     QLabel* lblDrive;
@@ -54,8 +56,11 @@ private:
     QLabel* lblDirAplic;
     QPushButton* btnProcurar;
     QLineEdit* edtDirAplic;
+    QLabel* lblPastaHost;
+    QLabel* lblEspaco;
     QPushButton* bbtOk;
     QPushButton* bbtCancel;
 
     bool confirmado_ = false;
+    QString aceito_; // the folder text before an edit that was refused
 };

@@ -4,6 +4,7 @@
 #include "Perfil.h"
 #include "Texto1252.h"
 #include "Unidades.h"
+#include "fIOlib.h"
 #include "fStrlib.h"
 
 #include <array>
@@ -32,6 +33,7 @@ std::string GrupoPrograma;
 std::string DirInstalador;
 std::string DirOrigem;
 std::string DirDisco;
+std::string PastaDesinstalacaoHost;
 std::string DirWindows;
 std::string DirSistema;
 
@@ -161,22 +163,6 @@ std::string ComBarraFinal(std::string s) {
     return s;
 }
 
-// The path after "/D" or "/X", as the command line gives it (host bytes): a
-// host path (it starts with '/') goes through the drive table, and one that no
-// drive maps gives the empty text; anything else is a DOS path.
-std::string PastaDoArgumento(std::string_view argumento) {
-    std::string_view resto = argumento.substr(2);
-    std::string dos;
-    if (!resto.empty() && resto[0] == '/') {
-        auto d = CaminhoDos(resto);
-        if (!d) return {};
-        dos = *d;
-    } else {
-        dos = NomeHostPara1252(resto);
-    }
-    return ComBarraFinal(Maiusculas1252(dos));
-}
-
 void GravarTexto(std::string& registro, std::size_t pos, std::size_t capacidade,
                  std::string_view texto) {
     std::size_t n = std::min(texto.size(), capacidade);
@@ -195,6 +181,19 @@ bool LerTexto(std::string_view registro, std::size_t pos, std::size_t capacidade
 constexpr std::size_t posTitulo = 3, posGrupo = 365, posDirBase = 621, posDirOrigem = 877;
 
 } // namespace
+
+std::string PastaDoArgumento(std::string_view argumento) {
+    std::string_view resto = argumento.substr(2);
+    std::string dos;
+    if (!resto.empty() && resto[0] == '/') {
+        auto d = CaminhoDos(resto);
+        if (!d) return {};
+        dos = *d;
+    } else {
+        dos = NomeHostPara1252(resto);
+    }
+    return ComBarraFinal(Maiusculas1252(dos));
+}
 
 void CriarListas() {
     ItensGrupo.clear();
@@ -226,6 +225,7 @@ void RestaurarConfiguracao() {
     DirInstalador.clear();
     DirOrigem.clear();
     DirDisco.clear();
+    PastaDesinstalacaoHost.clear();
     DirWindows.clear();
     DirSistema.clear();
     InstalacaoCancelada = false;
@@ -279,10 +279,45 @@ bool LerArquivoComandos(Interacao& ui, std::string_view arquivoDos) {
     return true;
 }
 
-void ExpandirMacros(std::string& texto) {
-    Substituir(texto, "@DIRBASE", 9, DirBase);
-    Substituir(texto, "@WINDIR", 7, DirWindows);
-    Substituir(texto, "@SYSDIR", 7, DirSistema);
+std::string PastaHost(std::string_view dos) {
+    auto host = CaminhoHost(dos);
+    if (!host) return {};
+    std::string r = NomeHostPara1252(*host);
+    while (!r.empty() && r.back() == '/') r.pop_back();
+    return r;
+}
+
+void ExpandirMacros(std::string& texto, bool minusculas) {
+    struct MacroHost {
+        const char* nome;
+        const std::string* dos;
+    };
+    const MacroHost macros[] = {
+        {"@PASTABASE", &DirBase}, {"@PASTAWINDOWS", &DirWindows}, {"@PASTASISTEMA", &DirSistema}};
+    // The text is cut at the host macros first: each piece between them gets
+    // the DOS macros and the case rule alone, so neither a DOS directory that
+    // holds a host macro's name nor the lower case reaches a host path.
+    const std::string maiusculas = Maiusculas1252(texto);
+    std::string r;
+    std::size_t desde = 0;
+    for (;;) {
+        std::size_t p = std::string::npos;
+        const MacroHost* achada = nullptr;
+        for (const auto& m : macros)
+            if (std::size_t q = maiusculas.find(m.nome, desde); q < p) {
+                p = q;
+                achada = &m;
+            }
+        std::string trecho = texto.substr(desde, p == std::string::npos ? p : p - desde);
+        Substituir(trecho, "@DIRBASE", 9, DirBase);
+        Substituir(trecho, "@WINDIR", 7, DirWindows);
+        Substituir(trecho, "@SYSDIR", 7, DirSistema);
+        r += minusculas ? Minusculas1252(trecho) : trecho;
+        if (!achada) break;
+        r += PastaHost(*achada->dos);
+        desde = p + std::strlen(achada->nome);
+    }
+    texto = std::move(r);
 }
 
 std::vector<std::string> CamposEntrada(std::string_view entrada, std::size_t indice,
@@ -297,8 +332,7 @@ std::vector<std::string> CamposEntrada(std::string_view entrada, std::size_t ind
     for (std::size_t virgula; (virgula = texto.find(',', inicio)) != std::string::npos;
          inicio = virgula + 1) {
         std::string campo = texto.substr(inicio, virgula - inicio);
-        ExpandirMacros(campo);
-        if (camposMinusculos && !campos.empty()) campo = Minusculas1252(campo);
+        ExpandirMacros(campo, camposMinusculos && !campos.empty());
         campos.push_back(std::move(campo));
     }
     return campos;
@@ -312,6 +346,58 @@ std::string NomeRotuloDisco(int disco) {
     return "zentrava." + CompletarEsq(std::to_string(disco), 3, '0');
 }
 
+namespace {
+
+std::string TextoPedirDisco(char letra, int disco) {
+    return "Insira o Disco de Instalação #"_ansi + std::to_string(disco) + " no drive " +
+           Maiusculas1252(std::string(1, letra)) + " ...";
+}
+
+std::string ComHost(const std::string& dos) {
+    const std::string host = PastaHost(dos);
+    return host.empty() ? dos : dos + " (" + host + ")";
+}
+
+// The disk folder a chosen folder means: the disk itself (its label file is
+// there) or the folder holding its image folder DISCO.nnn.
+std::optional<std::string> DiscoNaPasta(std::string pasta, int disco) {
+    pasta = ComBarraFinal(std::move(pasta));
+    if (ArquivoExiste(pasta + NomeRotuloDisco(disco))) return pasta;
+    const std::string imagem = pasta + "DISCO." + CompletarEsq(std::to_string(disco), 3, '0') + "\\";
+    if (PastaExiste(imagem)) return imagem;
+    return std::nullopt;
+}
+
+// An image folder that is not where the first one was (a set copied without
+// it, or kept on another medium): asked for as a disk in a drive is, with a
+// way to point at the folder that holds it.
+bool PastaDeImagem(Interacao& ui, char letra, int disco, const std::string& esperada) {
+    std::string pasta = esperada;
+    std::string texto = TextoPedirDisco(letra, disco) + "\rA pasta "_ansi + ComHost(esperada) +
+                        " não foi encontrada.\rInsira o disco ou escolha \"Procurar...\" para "
+                        "indicar a pasta em que ele está."_ansi;
+    while (!PastaExiste(pasta)) {
+        ui.CursorNormal();
+        // The chooser opens on the folder the image folders were in.
+        std::string escolhida = ExtrairPasta(std::string_view(esperada).substr(0, esperada.size() - 1));
+        const int r = ui.PedirPastaDisco("Atenção"_ansi, texto, escolhida);
+        if (r == 2) return false;
+        if (r != 3) continue;
+        if (auto achada = DiscoNaPasta(escolhida, disco)) {
+            pasta = *achada;
+            break;
+        }
+        ui.Mensagem("Erro", "A pasta "_ansi + ComHost(escolhida) +
+                                " não contém o Disco de Instalação #"_ansi + std::to_string(disco) + ".",
+                    6);
+    }
+    DirDisco = pasta;
+    DefinirPastaAtual(pasta);
+    return true;
+}
+
+} // namespace
+
 bool VerificarDisco(Interacao& ui, char letra, int disco) {
     std::string nnn = CompletarEsq(std::to_string(disco), 3, '0');
     std::size_t p = Maiusculas1252(DirDisco).find("DISCO.");
@@ -321,14 +407,11 @@ bool VerificarDisco(Interacao& ui, char letra, int disco) {
         std::size_t n = 0;
         while (n < 3 && p + 6 + n < s.size() && s[p + 6 + n] != '\\') ++n;
         s.replace(p + 6, n, nnn);
-        if (PastaExiste(s)) {
-            DirDisco = s;
-            DefinirPastaAtual(s);
-        }
-        return true;
+        // A set whose label files all lie in one folder needs no other folder.
+        if (!PastaExiste(s) && ArquivoExiste(DirDisco + NomeRotuloDisco(disco))) return true;
+        return PastaDeImagem(ui, letra, disco, s);
     }
-    std::string texto = "Insira o Disco de Instalação #"_ansi + std::to_string(disco) +
-                        " no drive " + Maiusculas1252(std::string(1, letra)) + " ...";
+    const std::string texto = TextoPedirDisco(letra, disco);
     while (!ArquivoExiste(DirDisco + NomeRotuloDisco(disco))) {
         ui.CursorNormal();
         if (ui.Mensagem("Atenção"_ansi, texto, 11) == 2) return false;
@@ -346,6 +429,7 @@ Partida IniciarInstalador(Interacao& ui, std::string_view dirInstalador,
         if (chave == "/D") DirOrigem = PastaDoArgumento(*argumento);
         if (chave == "/X") {
             DirDisco = PastaDoArgumento(*argumento);
+            if (argumento->size() > 2 && (*argumento)[2] == '/') PastaDesinstalacaoHost = argumento->substr(2);
             return Partida::Desinstalar;
         }
     }

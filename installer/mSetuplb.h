@@ -47,6 +47,7 @@ extern std::string GrupoPrograma;   // "Grupo de Programa", as read
 extern std::string DirInstalador;   // the installer's folder, final backslash
 extern std::string DirOrigem;       // where zentrava.001 is
 extern std::string DirDisco;        // the disk in use
+extern std::string PastaDesinstalacaoHost; // "/X" with a host path: that path, its case kept
 extern std::string DirWindows;      // no final backslash
 extern std::string DirSistema;      // no final backslash
 
@@ -82,8 +83,15 @@ std::vector<std::pair<std::string, std::string>> EntradasSecao(const plataforma:
 // hexadecimal digits; nullopt for anything else.
 std::optional<TCor> ConverterCor(std::string_view texto);
 
-// "@DIRBASE" (with the character after it), "@WINDIR", "@SYSDIR", in that order.
-void ExpandirMacros(std::string& texto);
+// "@DIRBASE" (with the character after it), "@WINDIR", "@SYSDIR", in that
+// order, give DOS paths. "@PASTABASE", "@PASTAWINDOWS", "@PASTASISTEMA" give
+// the host paths of the same folders (for Linux programs), without a final
+// slash and with their case kept when `minusculas` lowers the rest; a macro
+// name inside an inserted directory is never expanded.
+void ExpandirMacros(std::string& texto, bool minusculas = false);
+// The host path of a DOS folder as a text of the program, no final slash;
+// empty when no drive maps it.
+std::string PastaHost(std::string_view dos);
 
 // The fields of entry `indice` (from 0) of a list, read the one way every
 // user of a list reads them: the "item" + number + "=" prefix removed by its
@@ -102,6 +110,12 @@ std::string NomeRotuloDisco(int disco);
 // without a question (true even when the folder is missing); otherwise the
 // label file is asked for until it appears or the user cancels (false).
 bool VerificarDisco(Interacao& ui, char letra, int disco);
+
+// The folder after "/D" or "/X" (argumento holds the switch), as the command
+// line gives it (host bytes): a host path (it starts with '/') goes through
+// the drive table, and one that no drive maps gives the empty text; anything
+// else is a DOS path. Upper case, final backslash.
+std::string PastaDoArgumento(std::string_view argumento);
 
 // The start-up of the installer, before any window is shown. `dirInstalador`
 // is the DOS folder of the executable; `argumento` the first command-line

@@ -52,10 +52,15 @@ std::optional<std::vector<Comando>> Analisar(std::string_view s) {
                 pular();
                 std::string arg;
                 if (eh('"')) {
-                    std::size_t fim = s.find('"', i + 1);
-                    if (fim == std::string_view::npos) return std::nullopt;
-                    arg = s.substr(i + 1, fim - i - 1);
-                    i = fim + 1;
+                    // A doubled quote inside stands for one, so a command line
+                    // that quotes a folder with blanks travels whole.
+                    for (++i;; ++i) {
+                        if (i >= s.size()) return std::nullopt;
+                        if (s[i] == '"' && !(i + 1 < s.size() && s[i + 1] == '"')) break;
+                        if (s[i] == '"') ++i;
+                        arg += s[i];
+                    }
+                    ++i;
                     pular();
                 } else {
                     while (i < s.size() && std::string_view(",()[]\"").find(s[i]) == std::string_view::npos)
@@ -195,10 +200,21 @@ std::string ArquivoItem(std::string_view nome1252) {
     return n + ".desktop";
 }
 
+RegistroMenus registro;
+
+// Each missing folder is announced before it is made.
 bool CriarPastaHost(const std::string& pasta) {
     std::error_code e;
-    fs::create_directories(pasta, e);
+    if (fs::is_directory(pasta, e)) return true;
+    const std::string pai = fs::path(pasta).parent_path().string();
+    if (pai.empty() || pai == pasta || !CriarPastaHost(pai)) return false;
+    if (registro && !registro(pasta, true)) return false;
+    fs::create_directory(pasta, e);
     return fs::is_directory(pasta, e);
+}
+
+bool Gravar(const std::string& host, std::string_view bytes) {
+    return (!registro || registro(host, false)) && interno::GravarAtomicoHost(host, bytes);
 }
 
 std::string NomeDaPasta(const std::string& host) {
@@ -223,8 +239,14 @@ bool GravarMenu(const std::string& grupoHost, const std::string& id) {
         menu += "      <Filename>" + Xml(NomeDaPasta(grupoHost) + "-" + arquivo) + "</Filename>\n";
     menu += "    </Include>\n  </Menu>\n</Menu>\n";
     const std::string pasta = PastaMenus();
-    return !pasta.empty() && CriarPastaHost(pasta) &&
-           interno::GravarAtomicoHost(pasta + "/" + id + ".menu", menu);
+    return !pasta.empty() && CriarPastaHost(pasta) && Gravar(pasta + "/" + id + ".menu", menu);
+}
+
+// The submenu's name.
+bool GravarDiretorio(const std::string& grupo, const std::string& diretorios) {
+    std::string entrada = "[Desktop Entry]\nType=Directory\nName=" + Valor(Nome(grupo)) +
+                          "\nIcon=folder\n";
+    return Gravar(diretorios + "/" + Identificador(grupo) + ".directory", entrada);
 }
 
 // The host folder of a group, through the DOS namespace as the uninstall
@@ -233,9 +255,9 @@ std::optional<std::string> PastaGrupoHost(const std::string& grupo, bool criar) 
     auto programas = PastaProgramas();
     if (!programas || !NomeGrupoValido(grupo)) return std::nullopt;
     std::string dos = *programas + "\\" + grupo;
-    if (criar && !CriarPasta(dos)) return std::nullopt;
     auto host = CaminhoHost(dos);
-    if (!host || !PastaExiste(dos)) return std::nullopt;
+    if (!host || (criar && !PastaExiste(dos) && !CriarPastaHost(*host)) || !PastaExiste(dos))
+        return std::nullopt;
     return host;
 }
 
@@ -248,8 +270,10 @@ std::optional<std::string> PastaProgramas() {
 }
 
 std::string ArgumentoComando(std::string_view argumento) {
-    if (argumento.find_first_of(" \t,()[]") == std::string_view::npos) return std::string(argumento);
-    return "\"" + std::string(argumento) + "\"";
+    if (argumento.find_first_of(" \t,()[]\"") == std::string_view::npos) return std::string(argumento);
+    std::string r = "\"";
+    for (char c : argumento) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
 }
 
 bool NomeGrupoValido(std::string_view nome) {
@@ -278,12 +302,7 @@ bool ServicoGrupos::CriarGrupo(const std::string& nome) {
     auto pasta = PastaGrupoHost(nome, true);
     const std::string diretorios = PastaDiretorios();
     if (!pasta || diretorios.empty() || !CriarPastaHost(diretorios)) return false;
-    const std::string id = Identificador(nome);
-    std::string entrada = "[Desktop Entry]\nType=Directory\nName=" + Valor(Nome(nome)) +
-                          "\nIcon=folder\n";
-    if (!interno::GravarAtomicoHost(diretorios + "/" + id + ".directory", entrada) ||
-        !GravarMenu(*pasta, id))
-        return false;
+    if (!GravarDiretorio(nome, diretorios) || !GravarMenu(*pasta, Identificador(nome))) return false;
     grupo_ = nome;
     return true;
 }
@@ -310,8 +329,60 @@ bool ServicoGrupos::AdicionarItem(const std::string& linha, std::string nome) {
     if (programa.find('/') != std::string::npos && !documento)
         entrada += "Path=" + Valor(fs::path(programa).parent_path().string()) + "\n";
     entrada += "Terminal=false\n";
-    return interno::GravarAtomicoHost(*pasta + "/" + ArquivoItem(nome), entrada) &&
-           GravarMenu(*pasta, Identificador(*grupo_));
+    return Gravar(*pasta + "/" + ArquivoItem(nome), entrada) && GravarMenu(*pasta, Identificador(*grupo_));
+}
+
+void DefinirRegistroMenus(RegistroMenus r) {
+    registro = std::move(r);
+}
+
+std::vector<std::string> PastasMenus() {
+    std::vector<std::string> r;
+    for (std::string p : {PastaAplicacoes(), PastaDiretorios(), PastaMenus()})
+        if (!p.empty()) r.push_back(std::move(p));
+    return r;
+}
+
+std::optional<std::string> AdicionarItemHost(std::string_view grupo, std::string_view nome,
+                                             const std::vector<std::string>& argumentos) {
+    if (argumentos.empty()) return std::nullopt;
+    std::string exec;
+    for (const auto& a : argumentos) exec += (exec.empty() ? "" : " ") + ArgumentoExec(a);
+    const std::string entrada = "[Desktop Entry]\nType=Application\nName=" + Valor(Nome(nome)) +
+                                "\nExec=" + Valor(exec) + "\nTerminal=false\n";
+    std::string arquivo;
+    if (!grupo.empty()) {
+        auto pasta = PastaGrupoHost(std::string(grupo), true);
+        if (!pasta) return std::nullopt;
+        arquivo = *pasta + "/" + ArquivoItem(nome);
+        const std::string diretorios = PastaDiretorios();
+        if (diretorios.empty() || !CriarPastaHost(diretorios) || !GravarDiretorio(std::string(grupo), diretorios) ||
+            !Gravar(arquivo, entrada) || !GravarMenu(*pasta, Identificador(grupo)))
+            return std::nullopt;
+        return arquivo;
+    }
+    const std::string aplicacoes = PastaAplicacoes();
+    if (aplicacoes.empty() || !CriarPastaHost(aplicacoes)) return std::nullopt;
+    arquivo = aplicacoes + "/" + Identificador(nome) + ".desktop";
+    if (!Gravar(arquivo, entrada)) return std::nullopt;
+    return arquivo;
+}
+
+void AtualizarMenuGrupo(std::string_view nome) {
+    auto pasta = PastaGrupoHost(std::string(nome), false);
+    std::error_code e;
+    bool restam = false;
+    if (pasta)
+        for (const auto& item : fs::directory_iterator(*pasta, e))
+            restam = restam || item.path().extension() == ".desktop";
+    if (restam) {
+        // Another program's items share the group: its submenu stays theirs.
+        if (CriarPastaHost(PastaDiretorios())) GravarDiretorio(std::string(nome), PastaDiretorios());
+        GravarMenu(*pasta, Identificador(nome));
+        return;
+    }
+    if (pasta) fs::remove(*pasta, e); // only when empty
+    RemoverMenuGrupo(nome);
 }
 
 void RemoverMenuGrupo(std::string_view nome) {

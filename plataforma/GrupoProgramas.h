@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <functional>
+#include <vector>
 
 namespace plataforma {
 
@@ -22,7 +24,7 @@ inline constexpr std::size_t maxComandoGrupo = 255;
 std::optional<std::string> PastaProgramas();
 
 // An argument as a command carries it: in double quotes when it holds blanks,
-// commas, brackets or parentheses.
+// commas, brackets, parentheses or quotes, a quote inside written twice.
 std::string ArgumentoComando(std::string_view argumento);
 
 // A group name that names exactly one folder directly inside the applications
@@ -45,6 +47,28 @@ private:
     bool AdicionarItem(const std::string& linha, std::string nome);
     std::optional<std::string> grupo_;
 };
+
+// Called before each menu folder is created and each menu file written, with
+// its host path: the installer records them (and keeps a file it replaces).
+// False stops that write. An empty function removes it.
+using RegistroMenus = std::function<bool(const std::string& host, bool pasta)>;
+void DefinirRegistroMenus(RegistroMenus registro);
+
+// The folders menu files live in (host paths): the applications folder, the
+// desktop-directories folder and the merged menus folder.
+std::vector<std::string> PastasMenus();
+
+// An item whose command is given as host arguments, quoted for Exec as the
+// desktop entry format asks: in the group's folder when grupo is not empty
+// (its submenu updated), else one entry of its own in the applications
+// folder. The entry's host path, or nullopt when it cannot be written.
+std::optional<std::string> AdicionarItemHost(std::string_view grupo, std::string_view nome,
+                                             const std::vector<std::string>& argumentos);
+
+// After items of a group were removed: with entries left in its folder the
+// submenu is written again for them; otherwise the folder (when empty) and
+// the submenu's files go.
+void AtualizarMenuGrupo(std::string_view nome);
 
 // Removes the group's .directory and merged menu files (the group's folder
 // goes with ApagarPasta, through PastaProgramas). Names NomeGrupoValido

@@ -4,6 +4,7 @@
 # missing. Set `d1` to the first disk's folder before `iniciar`.
 
 source "$(dirname "${BASH_SOURCE[0]}")/tela_virtual.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/conjunto_vendas.sh"
 exigir_programas Xvfb xdotool xwininfo import convert tesseract desktop-file-validate cmp
 tesseract --list-langs 2>/dev/null | grep -qx por || { echo "sem tesseract-ocr-por: teste pulado"; exit 77; }
 
@@ -15,8 +16,6 @@ preparar_unidades() {
   export XDG_CONFIG_HOME="$raiz/config" XDG_DATA_HOME="$raiz/dados"
   iniciar_tela_virtual
 }
-
-tamanho() { stat -c %s "$1"; }
 
 iniciar() { # [argumento]: the program from the first disk; sets `pid`
   (cd "$d1" && exec ./zentrava "$@" >>"$raiz/zentrava.log" 2>&1) &
@@ -84,11 +83,6 @@ instalar() { # <título>
   [ -d "$app" ] || falhar "a pasta do aplicativo não foi criada: $(ls -R "$raiz/c")"
 }
 
-# A program that leaves its arguments, one a line, in $raiz/rastro.txt.
-escrever_rastro() { # <arquivo>
-  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/rastro.txt"\n' "$raiz" >"$1"
-}
-
 # The INI entry added beside the line the file had ("Nome=Vendas"), and the
 # trace of the program run with "/S Primeiro" (arguments in lower case).
 conferir_ini_e_rastro() { # <arquivo INI> <entrada, como o DOS a escreve>
@@ -136,10 +130,11 @@ desinstalar() { # <pasta do aplicativo>
 }
 
 # What every installation of the sets here leaves (the INI entry, the
-# program's trace, the log, the group with its two items), then the uninstall.
+# program's trace, the log, the group with its two items and the
+# uninstall item), then the uninstall.
 conferir_e_desinstalar() { # <título>
   conferir_ini_e_rastro "$app/APP.INI" 'pasta=c:\aplic\vendas\dados'
   conferir_log "$app" 'c:\aplic\vendas\'
-  conferir_grupo "Vendas Teste" Leia-me "$1"
+  conferir_grupo "Vendas Teste" Leia-me "$1" "Desinstalar $1"
   desinstalar "$app"
 }

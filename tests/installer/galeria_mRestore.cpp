@@ -28,8 +28,10 @@ private slots:
         intervaloEventos = {};
         discos.Arquivo(2, 2, "SISTEMA.EXE", ConjuntoDiscos::Dados(1024000), {512000, 512000});
         TotalBytes = 1830400;
-        std::filesystem::create_directories(pasta.Host() + "/APLIC");
-        CriarZip(pasta.Host() + "/APLIC/AJUDA.ZIP", {{"AJUDA/MANUAL.TXT", std::string(400000, 'm')}});
+        // The archive comes from the disks: only such an archive is extracted.
+        CriarZip(pasta.Host() + "/AJUDA.ZIP", {{"AJUDA/MANUAL.TXT", std::string(400000, 'm')}});
+        const std::string zip = LerHost(pasta.Host() + "/AJUDA.ZIP");
+        discos.Arquivo(3, 3, "AJUDA.ZIP", zip, {static_cast<int32_t>(zip.size())});
         ArquivosDescompactar = {"item1=@DIRBASE\\AJUDA.ZIP"};
         RespostaMensagens respostas;
 

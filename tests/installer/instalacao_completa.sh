@@ -10,8 +10,8 @@
 # the archive gone, the INI entry, the script's trace of its arguments, the
 # 1133-byte uninstall log, the menu files of the group (valid entries); then
 # "zentrava /X<folder>" removes the folder and every file of the group.
-# The backdrop with the presentation screen over it and the completion
-# message go to the gallery.
+# The backdrop with the presentation screen over it, the completion message
+# and the uninstall's question go to the gallery.
 # Usage: instalacao_completa.sh <zentrava> <gallery folder>
 # Exit 77 (skipped) when Xvfb, xdotool, ImageMagick, zip, tesseract or
 # desktop-file-validate is missing.
@@ -26,44 +26,7 @@ exigir_programas zip
 preparar_unidades
 
 # ---- The disk set ----
-fontes="$raiz/fontes"
-d1="$raiz/c/inst/DISCO.001"
-d2="$raiz/c/inst/DISCO.002"
-mkdir -p "$fontes/dados" "$d1" "$d2"
-printf '[Geral]\r\nNome=Vendas\r\n' >"$fontes/APP.INI"
-escrever_rastro "$fontes/RASTRO.SH"
-printf 'Ana;Rua A\r\nJosé;Rua B\r\n' >"$fontes/dados/clientes.txt"
-printf 'Leia-me do arquivo\r\n' >"$fontes/nota.txt"
-(cd "$fontes" && zip -q -r DADOS.ZIP dados nota.txt)
-head -c 30000 /dev/urandom >"$fontes/GRANDE.DAT"
-printf 'Sistema de Vendas\r\n' >"$fontes/LEIAME.TXT"
-head -c 20000 "$fontes/GRANDE.DAT" >"$d1/GRANDE.DAT"
-tail -c 10000 "$fontes/GRANDE.DAT" >"$d2/GRANDE.DAT"
-for f in APP.INI RASTRO.SH DADOS.ZIP; do cp "$fontes/$f" "$d1/"; done
-cp "$fontes/LEIAME.TXT" "$d2/"
-
-secao() { # <n> <nome> <tamanho> <bytes salvo> <discos> [modo]
-  printf '[Arquivo #%s]\r\nNome=%s\r\nTamanho=%s\r\nBytes Salvo=%s\r\nQtd.Discos=%s\r\n' "$@"
-  [ -z "${6:-}" ] || printf 'Modo=%s\r\n' "$6"
-}
-{
-  secao 1 '@DIRBASE\APP.INI' "$(tamanho "$fontes/APP.INI")" "$(tamanho "$fontes/APP.INI")" 1
-  secao 2 '@DIRBASE\RASTRO.SH' "$(tamanho "$fontes/RASTRO.SH")" "$(tamanho "$fontes/RASTRO.SH")" 1 755
-  secao 3 '@DIRBASE\DADOS.ZIP' "$(tamanho "$fontes/DADOS.ZIP")" "$(tamanho "$fontes/DADOS.ZIP")" 1
-  secao 4 '@DIRBASE\ARQUIVOS\GRANDE.DAT' 30000 20000 2
-} >"$d1/zentrava.001"
-{
-  printf '[Arquivo #4]\r\nBytes Salvo=10000\r\n'
-  secao 5 '@DIRBASE\LEIAME.TXT' "$(tamanho "$fontes/LEIAME.TXT")" "$(tamanho "$fontes/LEIAME.TXT")" 1
-} >"$d2/zentrava.002"
-
-titulo="Sistema de Vendas"
-# Windows-1252: "instalação" is instala\347\343o.
-printf '[Info]\r\nTitulo=%s\r\nCor Titulo=clWhite\r\nCor Sombra=clBlack\r\nSub-Titulo=Pedidos, clientes e estoque\r\nRodape=Zentrava 8 - instala\347\343o de teste\r\nCor Sub-Titulo=clYellow\r\nCor de Fundo 1=clBlue\r\nCor de Fundo 2=clBlack\r\nInstalacao=001000\r\nDiretorio Base=\\VENDAS\r\nTotal Discos=2\r\nTotal Arquivos=5\r\nTotal Bytes=40000\r\nGrupo de Programa=Vendas Teste\r\n' \
-  "$titulo" >"$d1/zentrava.cmd"
-printf '[Itens do Grupo]\r\nitem1=Leia-me,@DIRBASE\\LEIAME.TXT\r\nitem2=%s,@DIRBASE\\RASTRO.SH /M\r\n[Descompactar Arquivos]\r\nitem1=@DIRBASE\\DADOS.ZIP\r\n[Configurar Arquivos INI]\r\nitem1=@DIRBASE\\APP.INI,Geral,Pasta,@DIRBASE\\DADOS\r\n[Executar Arquivos]\r\nitem1=@DIRBASE\\RASTRO.SH,1,/S Primeiro\r\n' \
-  "$titulo" >>"$d1/zentrava.cmd"
-cp "$zentrava" "$d1/zentrava"
+montar_conjunto_vendas "$zentrava"
 
 # ---- The installation ----
 instalar "$titulo"
@@ -75,6 +38,34 @@ cmp -s "$fontes/dados/clientes.txt" "$app/dados/clientes.txt" || falhar "membro 
 cmp -s "$fontes/nota.txt" "$app/nota.txt" || falhar "membro nota.txt não extraído"
 [ ! -e "$app/DADOS.ZIP" ] || falhar "o arquivo zip não foi apagado"
 
-# ---- The uninstall, named by the folder's host path ----
-conferir_e_desinstalar "$titulo"
-echo "instalação completa: dois discos, zip, INI, programa, log e grupo; desinstalação limpa"
+# ---- The record of the installation and the installer kept beside it ----
+[ "$(tail -n 1 "$app/zentrava-instalacao.log")" = $'fim\tconcluida' ] || falhar "o registro da instalação não terminou"
+grep -q $'^membro\tdados/clientes.txt\t' "$app/zentrava-instalacao.log" || falhar "o registro não lista os membros do zip"
+cmp -s "$zentrava" "$app/.zentrava/zentrava" || falhar "o instalador não foi copiado para a pasta do aplicativo"
+[ -z "$(find "$raiz" -name '.zentrava-*')" ] || falhar "temporários ficaram: $(find "$raiz" -name '.zentrava-*')"
+
+# ---- The uninstall from the menu item, the disks gone ----
+conferir_ini_e_rastro "$app/APP.INI" 'pasta=c:\aplic\vendas\dados'
+conferir_log "$app" 'c:\aplic\vendas\'
+conferir_grupo "Vendas Teste" Leia-me "$titulo" "Desinstalar $titulo"
+item=$(grep -rlx "Name=Desinstalar $titulo" "$XDG_DATA_HOME/applications")
+linha=$(sed -n 's/^Exec=//p' "$item")
+mv "$raiz/c/inst" "$raiz/c/inst.guardado"
+(eval "exec $linha" >>"$raiz/zentrava.log" 2>&1) &
+pid=$!
+pids+=("$pid")
+foto="$galeria/TfrmMain_zentrava_desinstalacao.png"
+responder_mensagem '^Desinstala' "será apagada" "Deseja realmente desinstalar"
+responder_mensagem '^Parab' "desinstala" "bem sucedida"
+esperar_fim "a desinstalação pelo menu"
+mv "$raiz/c/inst.guardado" "$raiz/c/inst"
+[ ! -e "$app" ] || falhar "a pasta do aplicativo ficou: $(ls -R "$app")"
+[ -z "$(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME/menus" -type f 2>/dev/null)" ] ||
+  falhar "arquivos do grupo ficaram: $(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME/menus" -type f)"
+
+# Nothing left to uninstall: a non-zero exit.
+iniciar "/X$app"
+responder_mensagem '^Erro' "ZENTRAVA.LOG"
+esperar 20 terminou "$pid" || falhar "/X sem log não terminou"
+if wait "$pid"; then falhar "/X sem log terminou com status 0"; fi
+echo "instalação completa: dois discos, zip, INI, programa, log, grupo e registro; desinstalação pelo menu limpa"

@@ -159,12 +159,12 @@ instalar "$titulo"
 
 # ---- What it left ----
 # The source tree and the archive's members, except the INI file the
-# installation changes and its log.
+# installation changes, its log, its record and the installer kept there.
 esperado="$raiz/esperado"
 cp -a "$fontes" "$esperado"
 cp -a "$projeto/modelos" "$esperado/modelos"
-diff -r -x APP.INI -x zentrava.log "$esperado" "$app" >&2 || falhar "a árvore instalada difere da de origem"
-modos() { (cd "$1" && find . -type f ! -name APP.INI ! -name zentrava.log -printf '%P %m\n' | sort); }
+diff -r -x APP.INI -x zentrava.log -x zentrava-instalacao.log -x .zentrava "$esperado" "$app" >&2 || falhar "a árvore instalada difere da de origem"
+modos() { (cd "$1" && find . -path ./.zentrava -prune -o -type f ! -name APP.INI ! -name 'zentrava*.log' -printf '%P %m\n' | sort); }
 [ "$(modos "$esperado")" = "$(modos "$app")" ] ||
   falhar "modos instalados: $(diff <(modos "$esperado") <(modos "$app"))"
 [ ! -e "$app/modelos.zip" ] || falhar "o arquivo zip não foi apagado"

@@ -2,6 +2,7 @@
 # The installer's start-up on real zentrava processes (Xvfb): the command line
 # and the two files it needs before any window shows. Each case copies the
 # program into a folder of drive C: and starts it there.
+# First, with no display: "--help" prints the usage and a bad option is refused.
 # Checked: the fatal messages read from the screen (OCR), the exit status 1
 # and that the main window never shows; "/d" in lower case, "/DA:" with the
 # first disk on drive A:, a host path after "/D" (mapped by a drive, or by
@@ -12,6 +13,20 @@
 set -euo pipefail
 
 zentrava="$1"
+
+# "--help" (and -h, /?) with no display at all: the usage on standard output,
+# status 0; a bad option: a usage line on standard error, status 2.
+for ajuda in --help -h '/?'; do
+  saida=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$zentrava" "$ajuda" 2>&1) ||
+    { echo "FALHA: $ajuda terminou com status $?"; exit 1; }
+  grep -q '^Uso: zentrava' <<<"$saida" && grep -q -- '--silencioso' <<<"$saida" ||
+    { echo "FALHA: $ajuda sem o uso: $saida"; exit 1; }
+done
+status=0
+erro=$(env -u DISPLAY "$zentrava" --instalar 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] && grep -q 'opção desconhecida: --instalar' <<<"$erro" ||
+  { echo "FALHA: opção desconhecida: status $status, $erro"; exit 1; }
+
 raiz=$(mktemp -d /tmp/partida-zentrava-XXXXXX)
 source "$(dirname "$0")/../apoio/tela_virtual.sh"
 exigir_programas Xvfb xdotool xwininfo import convert tesseract
@@ -45,7 +60,7 @@ iniciar() { # <pasta> [argumento]
 principal() { janela "^$titulo\$"; }
 
 # A start that ends after a message: no main window while it shows or
-# after, exit 1 (the uninstall's own messages end it with 0).
+# after, exit 1.
 fatal() { # <texto esperado> <pasta> [argumento]
   sem_janela_principal 1 "$@"
 }
@@ -108,7 +123,8 @@ instala "$raiz/c/p2" "/D$raiz/c/discos"
 : >"$raiz/fora/zentrava.001"
 fatal "$msg_001" "$raiz/c/p2" "/D$raiz/fora"
 
-# "/X" runs the uninstall instead: here it finds no log; no window either.
-sem_janela_principal 0 "ZENTRAVA.LOG" "$raiz/c/p2" '/xc:\discos'
+# "/X" runs the uninstall instead: here it finds no log, so it deleted
+# nothing and ends with 1; no window either.
+sem_janela_principal 1 "ZENTRAVA.LOG" "$raiz/c/p2" '/xc:\discos'
 
 echo "partida do zentrava: mensagens, argumentos e discos conferidos"

@@ -3,6 +3,7 @@
 #include "Arquivos.h"
 #include "GrupoProgramas.h"
 #include "Integracao.h"
+#include "SequenciaInstalacao.h"
 #include "InteracaoRoteirizada.h"
 #include "PastaTemporaria.h"
 #include "Texto1252.h"
@@ -143,9 +144,9 @@ TEST_F(Integracao, IniSoEmArquivosExistentesGuardandoAsOutrasLinhas) {
     ArquivosINI = {"item1=c:\\app\\RO.INI,a,b,c", "item2=c:\\app\\depois.ini,a,b,c"};
     EXPECT_FALSE(AlterarArquivosINI(ui));
     ASSERT_EQ(ui.mensagens.size(), 1u);
-    EXPECT_EQ(ui.mensagens[0].titulo, "Zentrava 8");
-    EXPECT_EQ(ui.mensagens[0].texto, "Unable to write to c:\\app\\RO.INI");
-    EXPECT_EQ(ui.mensagens[0].tipo, -1);
+    EXPECT_EQ(ui.mensagens[0].titulo, "Erro");
+    EXPECT_EQ(ui.mensagens[0].texto, "Não foi possível gravar no arquivo c:\\app\\RO.INI ("_ansi + t.Host() + "/app/ro.ini).");
+    EXPECT_EQ(ui.mensagens[0].tipo, 6);
     EXPECT_EQ(t.Ler("app/ro.ini"), "[a]\r\n");
     EXPECT_EQ(t.Ler("app/depois.ini"), "[a]\r\n");
 }
@@ -176,9 +177,9 @@ TEST_F(Integracao, CodigoQueNaoEhInteiroParaASequencia) {
         EXPECT_FALSE(ExecutarArquivos(ui)) << codigo;
         EXPECT_TRUE(iniciados.empty());
         ASSERT_EQ(ui.mensagens.size(), 1u);
-        EXPECT_EQ(ui.mensagens[0].titulo, "Zentrava 8");
-        EXPECT_EQ(ui.mensagens[0].texto, "'" + codigo + "' is not a valid integer value");
-        EXPECT_EQ(ui.mensagens[0].tipo, -1);
+        EXPECT_EQ(ui.mensagens[0].titulo, "Erro");
+        EXPECT_EQ(ui.mensagens[0].texto, "'" + codigo + "' não é um número inteiro válido."_ansi);
+        EXPECT_EQ(ui.mensagens[0].tipo, 6);
     }
 }
 
@@ -287,7 +288,8 @@ TEST_F(Desinstalacao, RespondidaComNaoNaoApagaNada) {
     Desinstalar(ui);
     ASSERT_EQ(ui.mensagens.size(), 1u);
     EXPECT_EQ(ui.mensagens[0].titulo, "Desinstalação do aplicativo Aplicação Teste"_ansi);
-    EXPECT_EQ(ui.mensagens[0].texto, "\rDeseja realmente desinstalar o aplicativo ???");
+    EXPECT_EQ(ui.mensagens[0].texto, "A pasta "_ansi + t.Host() +
+                                         "/app será apagada, com 4 arquivos.\rDeseja realmente desinstalar o aplicativo ???"_ansi);
     EXPECT_EQ(ui.mensagens[0].tipo, 8);
     NadaApagado();
     EXPECT_TRUE(t.Existe("app/zentrava.log"));

@@ -120,24 +120,23 @@ private slots:
         QVERIFY(ItensGrupo.empty()); // lists freed
     }
 
-    // No destination folder to write the log into: the input/output error,
-    // no completion; the window stays until the user closes it (Escape).
+    // A log that cannot be written: the message names the file as a Linux
+    // user finds it, what was done is undone, and the program ends by itself.
     void LogNaoGravadoParaASequencia() {
         Preparar("Total Discos=1\r\n");
+        c_->Escrever("VENDAS/zentrava.log/dentro", "");
         RespostaMensagens respostas;
         auto frm = Criar();
         auto vistas = ConfirmarTelas(3);
         frm->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!respostas.Chamadas().empty(), 30000);
-        QVERIFY(frm->isVisible());
-        QVERIFY(!frm->EmInstalacao());
-        QCOMPARE(respostas.Chamadas().size(), 1u);
-        QCOMPARE(respostas.Chamadas()[0].tipo, RespostaMensagens::kSimples);
-        QVERIFY(respostas.Chamadas()[0].texto.find("c:\\VENDAS\\zentrava.log") != std::string::npos);
-        QVERIFY(!c_->Existe("VENDAS/zentrava.log"));
-        QTest::keyClick(frm.get(), Qt::Key_Escape);
-        QTRY_VERIFY(!frm->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->isVisible(), 30000);
         QCOMPARE(frm->CodigoSaida(), 1);
+        QCOMPARE(respostas.Chamadas().size(), 2u);
+        QCOMPARE(respostas.Chamadas()[0].tipo, 6);
+        QVERIFY(respostas.Chamadas()[0].texto.find("c:\\VENDAS\\zentrava.log (" + c_->Host() + "/VENDAS/zentrava.log)") !=
+                std::string::npos);
+        QCOMPARE(respostas.Chamadas()[1].texto, "O aplicativo não foi instalado corretamente."_ansi);
+        QVERIFY(!c_->Existe("VENDAS/zentrava-instalacao.log"));
     }
 
     // While the sequence runs, a request to close the window is refused.
@@ -152,9 +151,9 @@ private slots:
         }, {}, 20000);
         auto resto = ConfirmarTelas(2);
         frm->show();
-        QTRY_VERIFY_WITH_TIMEOUT(*vista && !respostas.Chamadas().empty(), 30000);
-        QVERIFY(frm->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(*vista && !frm->isVisible(), 30000);
         QVERIFY(!fechou);
+        QCOMPARE(frm->CodigoSaida(), 0);
     }
 
     // Interrupted on the destination screen: no restore window, the message,
@@ -183,7 +182,7 @@ private slots:
     }
 
     // A show-window code that is no integer stops the sequence before the
-    // log; the window stays.
+    // log, in Portuguese with the error icon; the program ends by itself.
     void CodigoInvalidoParaASequencia() {
         Preparar("Total Discos=1\r\n", "[Executar Arquivos]\r\nitem1=@DIRBASE\\PROG.SH,um\r\n");
         c_->Escrever("VENDAS/PROG.SH", "#!/bin/sh\n");
@@ -191,15 +190,15 @@ private slots:
         auto frm = Criar();
         auto vistas = ConfirmarTelas(3);
         frm->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!respostas.Chamadas().empty(), 30000);
-        QCOMPARE(respostas.Chamadas()[0].texto, std::string("'um' is not a valid integer value"));
-        QVERIFY(frm->isVisible());
-        QVERIFY(!frm->EmInstalacao());
+        QTRY_VERIFY_WITH_TIMEOUT(!frm->isVisible(), 30000);
+        QCOMPARE(respostas.Chamadas()[0].texto, "'um' não é um número inteiro válido."_ansi);
+        QCOMPARE(respostas.Chamadas()[0].tipo, 6);
+        QCOMPARE(frm->CodigoSaida(), 1);
         QVERIFY(!c_->Existe("VENDAS/zentrava.log"));
     }
 
-    // A group that cannot be created: the log stays, no completion message,
-    // the lists freed and the window closed at once.
+    // A group that cannot be created: no completion message, the log and
+    // whatever the run made undone, the lists freed and the window closed.
     void GrupoQueFalhaEncerra() {
         Preparar("Total Discos=1\r\nGrupo de Programa=Vendas\r\n",
                  "[Itens do Grupo]\r\nitem1=Leia-me,@DIRBASE\\LEIAME.TXT\r\n");
@@ -215,7 +214,8 @@ private slots:
         QCOMPARE(respostas.Chamadas().size(), 1u);
         QCOMPARE(respostas.Chamadas()[0].texto,
                  "Não posso criar o grupo.\rO aplicativo não foi instalado corretamente."_ansi);
-        QCOMPARE(c_->Ler("VENDAS/zentrava.log").size(), tamanhoLogDesinstalacao);
+        QVERIFY(!c_->Existe("VENDAS/zentrava.log"));
+        QCOMPARE(c_->Ler("VENDAS/LEIAME.TXT"), std::string("x"));
         QVERIFY(ItensGrupo.empty());
     }
 };

@@ -233,6 +233,61 @@ private slots:
         QCOMPARE(DirBase, std::string("d:\\x\\"));
     }
 
+    // Below the folder: the host folder the choice means and the space
+    // needed beside the space free, as drive and text change; a folder text
+    // holding '/' refused at once, typed or pasted, and again at "OK", so the
+    // restore never starts with it.
+    void PastaDoSistemaEEspaco() {
+        plataforma::TabelaUnidades t = plataforma::Unidades();
+        t.raizes['Z'] = "/";
+        plataforma::DefinirUnidades(t);
+        TotalBytes = 3 * 1048576 + 104857;
+        Abrir("001000");
+        auto* host = dlg->findChild<QLabel*>("lblPastaHost");
+        auto* espaco = dlg->findChild<QLabel*>("lblEspaco");
+        QVERIFY(host && espaco && host->isVisible() && espaco->isVisible());
+        const QString c = QString::fromStdString(tmp->Host()) + "/c";
+        QCOMPARE(host->text(), "Pasta no sistema: " + c + "/SISTEMA");
+        QVERIFY2(espaco->text().startsWith(QStringLiteral("Espaço necessário: 3,1 MB   Livre em C: ")),
+                 qPrintable(espaco->text()));
+        QVERIFY(espaco->text().endsWith(QStringLiteral(" MB")));
+        Digitar(QStringLiteral("\\Agenda Nova"));
+        QCOMPARE(host->text(), "Pasta no sistema: " + c + "/Agenda Nova");
+        EscolherDrive('z');
+        QCOMPARE(host->text(), QStringLiteral("Pasta no sistema: /Agenda Nova"));
+        QVERIFY(espaco->text().contains(QStringLiteral("Livre em Z: ")));
+        EscolherDrive('f');
+        QVERIFY(espaco->text().endsWith(QStringLiteral("Livre em F: indisponível")));
+        EscolherDrive('z');
+
+        RespostaMensagens respostas;
+        Digitar(QStringLiteral("/opt/x"));
+        QCOMPARE(edtDirAplic->text(), QStringLiteral("optx"));
+        QCOMPARE(respostas.Chamadas().size(), std::size_t(2));
+        QCOMPARE(respostas.Chamadas()[0].titulo, std::string("Erro"));
+        QVERIFY(respostas.Chamadas()[0].texto.find("drive Z: (a raiz /)") != std::string::npos);
+        QGuiApplication::clipboard()->setText(QStringLiteral("/opt/estoque"));
+        QTest::keyClick(edtDirAplic, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edtDirAplic, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edtDirAplic->text(), QStringLiteral("optx"));
+        QCOMPARE(respostas.Chamadas().at(2).texto,
+                 "A pasta \"/opt/estoque\" tem \"/\": aqui a pasta é escrita como no DOS, com "
+                 "\"\\\" e um drive.\rPara instalar em /opt/estoque, escolha o drive Z: e informe "
+                 "a pasta \\opt\\estoque."_ansi);
+        QCOMPARE(host->text(), QStringLiteral("Pasta no sistema: /optx"));
+        dlg.reset();
+
+        DirBase = "/opt/x";
+        Abrir("000000");
+        respostas.Responder(mrOk);
+        Clicar(bbtOk);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(DirBase, std::string("/opt/x"));
+        QCOMPARE(respostas.Chamadas().size(), std::size_t(4));
+        QCOMPARE(TextoMB(1536LL * 1048576 * 1000), std::string("1.536.000,0 MB"));
+        QCOMPARE(TextoMB(1), std::string("0,1 MB"));
+    }
+
     void RegrasDaPasta() {
         const std::string s = "\\SISTEMA";
         QCOMPARE(DestinoInstalacao("", 'C', s), std::string("c:\\SISTEMA\\"));

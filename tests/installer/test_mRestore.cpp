@@ -205,10 +205,11 @@ private slots:
     // Cancelar during an extraction sets the extractor's flag: the engine
     // stops at its next report and no later member is written.
     void CancelarDuranteAExtracao() {
-        TotalArquivos = 0;
-        fs::create_directories(pasta->Host() + "/APLIC");
-        CriarZip(pasta->Host() + "/APLIC/ARQS.ZIP",
+        // The archive comes from the disks: only such an archive is extracted.
+        CriarZip(pasta->Host() + "/ARQS.ZIP",
                  {{"a.txt", std::string(300000, 'a')}, {"b.txt", "b"}, {"c.txt", "c"}});
+        const std::string zip = LerHost(pasta->Host() + "/ARQS.ZIP");
+        discos->Arquivo(3, 2, "ARQS.ZIP", zip, {static_cast<int32_t>(zip.size())});
         ArquivosDescompactar = {"item1=@DIRBASE\\ARQS.ZIP"};
         RespostaMensagens respostas;
         Mostrar();

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -29,10 +30,20 @@ std::string Linhas(std::initializer_list<std::string> linhas) {
     return t;
 }
 
-// An Interacao that can act while a message is shown (the user inserting the disk).
+// An Interacao that can act while a message is shown (the user inserting the
+// disk), and points the disk prompt's chooser at the folders it is given.
 class InteracaoComAcao : public InteracaoRoteirizada {
 public:
     std::function<void(int)> aoMostrar; // receives how many messages so far
+    std::deque<std::string> escolhas;
+    int PedirPastaDisco(const std::string& t, const std::string& x, std::string& p) override {
+        int r = InteracaoRoteirizada::Mensagem(t, x, -3);
+        if (r == 3 && !escolhas.empty()) {
+            p = escolhas.front();
+            escolhas.pop_front();
+        }
+        return r;
+    }
     int Mensagem(const std::string& t, const std::string& x, int tipo) override {
         int r = InteracaoRoteirizada::Mensagem(t, x, tipo);
         if (aoMostrar) aoMostrar(static_cast<int>(mensagens.size()));
@@ -270,6 +281,45 @@ TEST_F(Setup, CamposEMacros) {
     EXPECT_EQ(t, "c:\\@dirbase\\P");
 }
 
+// The host-path macros: the folders' host paths, no final slash, their case
+// kept where the rest of a field is lowered, never taken for the DOS macros,
+// and a macro name inside an inserted folder left as it is.
+TEST_F(Setup, MacrosDoSistema) {
+    plataforma::TabelaUnidades tabela;
+    tabela.raizes['C'] = pasta.Host() + "/Início Ana";
+    fs::create_directories(tabela.raizes['C']);
+    tabela.raizes['Z'] = "/";
+    plataforma::DefinirUnidades(tabela);
+    const std::string c = plataforma::NomeHostPara1252(pasta.Host() + "/Início Ana");
+    DirBase = "c:\\Agenda \"X\"\\";
+    DirWindows = "c:\\windows";
+    DirSistema = "z:\\";
+    using V = std::vector<std::string>;
+    EXPECT_EQ(CamposEntrada("item1=@DIRBASE\\AGENDA.INI,Geral,Dados,@PASTABASE/Dados", 0, true),
+              (V{"c:\\Agenda \"X\"\\AGENDA.INI", "geral", "dados", c + "/Agenda \"X\"/dados"}));
+    EXPECT_EQ(CamposEntrada("item1=@PastaBase/Prog.sh,1,--dados \"@PASTABASE/Dados\" @DIRBASE\\X", 0, true),
+              (V{c + "/Agenda \"X\"/Prog.sh", "1",
+                 "--dados \"" + c + "/Agenda \"X\"/dados\" c:\\agenda \"x\"\\x"}));
+    std::string t = "@PASTAWINDOWS/WIN.INI;@PASTASISTEMA/VB.DLL;@SYSDIR";
+    ExpandirMacros(t);
+    EXPECT_EQ(t, c + "/windows/WIN.INI;/VB.DLL;z:\\");
+    // "@DIRBASE" eats the character after it, but never a host macro's start.
+    t = "@DIRBASE@PASTABASE";
+    ExpandirMacros(t);
+    EXPECT_EQ(t, "c:\\Agenda \"X\"\\" + c + "/Agenda \"X\"");
+    DirBase = "c:\\@PASTABASE\\";
+    t = "@DIRBASE\\A";
+    ExpandirMacros(t, true);
+    EXPECT_EQ(t, "c:\\@pastabase\\a");
+    t = "@PASTABASE";
+    ExpandirMacros(t);
+    EXPECT_EQ(t, c + "/@PASTABASE");
+    DirBase = "q:\\sem unidade\\";
+    t = "[@PASTABASE]";
+    ExpandirMacros(t);
+    EXPECT_EQ(t, "[]");
+}
+
 // ---- Disks ----
 
 TEST_F(Setup, PastasDeImagemSemPergunta) {
@@ -279,8 +329,47 @@ TEST_F(Setup, PastasDeImagemSemPergunta) {
     EXPECT_TRUE(VerificarDisco(ui, 'C', 2));
     EXPECT_EQ(DirDisco, "C:\\INST\\DISCO.002\\");
     EXPECT_EQ(plataforma::Minusculas1252(plataforma::PastaAtual()), "c:\\inst\\disco.002");
-    EXPECT_TRUE(VerificarDisco(ui, 'C', 3)); // missing: stays, still true
-    EXPECT_EQ(DirDisco, "C:\\INST\\DISCO.002\\");
+    EXPECT_TRUE(ui.mensagens.empty());
+}
+
+// A missing image folder is asked for; "Procurar..." may point at the disk
+// itself or at the folder that holds its image folder.
+TEST_F(Setup, PastaDeImagemAusenteEPedida) {
+    const fs::path raiz = pasta.Host();
+    fs::create_directories(raiz / "INST/DISCO.001");
+    fs::create_directories(raiz / "outro lugar/DISCO.002");
+    fs::create_directories(raiz / "solto");
+    pasta.Escrever("solto/zentrava.003", "[Arquivo #1]\r\n");
+    DirDisco = "C:\\INST\\DISCO.001\\";
+    ui.respostas = {1, 3, 1, 2};
+    ui.escolhas = {"c:\\inst", "c:\\outro lugar"};
+    EXPECT_FALSE(VerificarDisco(ui, 'C', 2)); // OK, a folder without it, then Cancel
+    ASSERT_EQ(ui.mensagens.size(), 4u);
+    EXPECT_EQ(ui.mensagens[0].tipo, -3);
+    EXPECT_EQ(ui.mensagens[0].titulo, "Atenção"_ansi);
+    EXPECT_TRUE(ui.mensagens[0].texto.starts_with("Insira o Disco de Instalação #2 no drive C ...\r"_ansi));
+    EXPECT_NE(ui.mensagens[0].texto.find(pasta.Host() + "/INST/DISCO.002)"), std::string::npos);
+    EXPECT_EQ(ui.mensagens[2].texto, "A pasta c:\\inst ("_ansi + pasta.Host() +
+                                         "/INST) não contém o Disco de Instalação #2."_ansi);
+    EXPECT_EQ(DirDisco, "C:\\INST\\DISCO.001\\");
+
+    ui.mensagens.clear();
+    ui.respostas = {3};
+    EXPECT_TRUE(VerificarDisco(ui, 'C', 2));
+    EXPECT_EQ(DirDisco, "c:\\outro lugar\\DISCO.002\\");
+    EXPECT_EQ(plataforma::Minusculas1252(plataforma::PastaAtual()), "c:\\outro lugar\\disco.002");
+    ui.respostas = {3};
+    ui.escolhas = {"c:\\solto"};
+    EXPECT_TRUE(VerificarDisco(ui, 'C', 3)); // the disk itself, not named DISCO.nnn
+    EXPECT_EQ(DirDisco, "c:\\solto\\");
+    EXPECT_EQ(ui.mensagens.size(), 2u);
+
+    // Label files all in one folder: nothing to ask.
+    ui.mensagens.clear();
+    pasta.Escrever("INST/DISCO.001/zentrava.002", "");
+    DirDisco = "C:\\INST\\DISCO.001\\";
+    EXPECT_TRUE(VerificarDisco(ui, 'C', 2));
+    EXPECT_EQ(DirDisco, "C:\\INST\\DISCO.001\\");
     EXPECT_TRUE(ui.mensagens.empty());
 }
 

@@ -51,6 +51,7 @@ TEST(GrupoProgramas, ArgumentosEntreAspasQuandoPrecisam) {
     EXPECT_EQ(ArgumentoComando("Meu Grupo"), "\"Meu Grupo\"");
     EXPECT_EQ(ArgumentoComando("a,b"), "\"a,b\"");
     EXPECT_EQ(ArgumentoComando("x (y)"), "\"x (y)\"");
+    EXPECT_EQ(ArgumentoComando("a.sh \"b c\""), "\"a.sh \"\"b c\"\"\"");
 }
 
 TEST(GrupoProgramas, GrupoComItensViraSubmenuValido) {
@@ -160,4 +161,54 @@ TEST(GrupoProgramas, NomesECaminhosEstranhosDaoEntradasValidas) {
         if (!f.ends_with(".desktop") && !f.ends_with(".directory")) continue;
         EXPECT_EQ(ValidarDesktop(m.t.Host() + "/" + f), "") << f;
     }
+}
+
+// The uninstall item: host arguments quoted as the desktop entry format asks
+// (blanks, accents, quotes, a backslash, '$' and '%'), every folder and file
+// announced before it is written, the submenu kept while another program's
+// items are in the group.
+TEST(GrupoProgramas, ItemComArgumentosDoHostEAnunciado) {
+    Menus m;
+    std::vector<std::pair<std::string, bool>> anunciados;
+    DefinirRegistroMenus([&](const std::string& host, bool pasta) {
+        anunciados.emplace_back(host, pasta);
+        return true;
+    });
+    const std::string pasta = m.t.Host() + "/Meu App \"ção\" $x\\y 100%";
+    auto item = AdicionarItemHost("Vendas", "Desinstalar Sistema"_ansi, {pasta + "/.zentrava/zentrava", "/X" + pasta});
+    ASSERT_TRUE(item);
+    EXPECT_EQ(*item, m.aplicacoes + "/Vendas/Desinstalar Sistema.desktop");
+    EXPECT_EQ(ValidarDesktop(*item), "");
+    const std::string citado = m.t.Host() + "/Meu App \\\\\"ção\\\\\" \\\\$x\\\\\\\\y 100%%";
+    EXPECT_NE(m.t.Ler("dados/applications/Vendas/Desinstalar Sistema.desktop")
+                  .find("Exec=\"" + citado + "/.zentrava/zentrava\" \"/X" + citado + "\"\n"),
+              std::string::npos)
+        << m.t.Ler("dados/applications/Vendas/Desinstalar Sistema.desktop");
+    ASSERT_FALSE(anunciados.empty());
+    EXPECT_EQ(anunciados.front(), std::make_pair(m.t.Host() + "/dados", true));
+    EXPECT_TRUE(std::count(anunciados.begin(), anunciados.end(), std::make_pair(*item, false)));
+
+    // Without a group: one entry of its own; a refused announcement writes nothing.
+    auto sozinho = AdicionarItemHost("", "Desinstalar Sistema", {"/bin/true"});
+    ASSERT_TRUE(sozinho);
+    EXPECT_EQ(fs::path(*sozinho).parent_path(), m.aplicacoes);
+    EXPECT_EQ(ValidarDesktop(*sozinho), "");
+    DefinirRegistroMenus([](const std::string&, bool) { return false; });
+    EXPECT_FALSE(AdicionarItemHost("Outro", "x", {"/bin/true"}));
+    DefinirRegistroMenus({});
+    EXPECT_FALSE(fs::exists(m.aplicacoes + "/Outro/x.desktop"));
+
+    // The group's submenu follows what is left in its folder.
+    m.t.Escrever("dados/applications/Vendas/Outro.desktop", "[Desktop Entry]\nType=Application\nName=O\nExec=o\n");
+    fs::remove(*item);
+    AtualizarMenuGrupo("Vendas");
+    bool comOutro = false;
+    for (const auto& e : fs::directory_iterator(m.menus))
+        comOutro |= m.t.Ler(fs::relative(e.path(), m.t.Host()).string()).find("Vendas-Outro.desktop") != std::string::npos;
+    EXPECT_TRUE(comOutro);
+    fs::remove(m.aplicacoes + "/Vendas/Outro.desktop");
+    AtualizarMenuGrupo("Vendas");
+    EXPECT_FALSE(fs::exists(m.aplicacoes + "/Vendas"));
+    EXPECT_TRUE(fs::is_empty(m.menus));
+    EXPECT_TRUE(fs::is_empty(m.diretorios));
 }

@@ -243,8 +243,9 @@ std::vector<std::string> Candidatos(const std::string& dos) {
 
 // The folder "/X" names, on the host: the path given when it was a host path;
 // otherwise the one folder whose name matches without regard to case, or of
-// several the one holding an uninstall log. Empty after its message.
-std::string PastaDesinstalacao(Interacao& ui) {
+// several the one holding an uninstall log; empty when there is none, nullopt
+// after the message refusing an ambiguous name.
+std::optional<std::string> PastaDesinstalacao(Interacao& ui) {
     struct stat st;
     if (!PastaDesinstalacaoHost.empty())
         return stat(PastaDesinstalacaoHost.c_str(), &st) == 0 ? SemBarra(PastaDesinstalacaoHost) : std::string();
@@ -261,8 +262,7 @@ std::string PastaDesinstalacao(Interacao& ui) {
                         ", que diferem só nas letras maiúsculas e minúsculas:"_ansi + nomes +
                         "\rIndique a pasta pelo caminho exato.\rNada foi apagado."_ansi,
                     tipoErro);
-        candidatos.clear();
-        return "?";
+        return std::nullopt;
     }
     return candidatos.empty() ? std::string() : candidatos[0];
 }
@@ -435,8 +435,9 @@ void DefinirCopiaInstalador(std::string programa, std::string motor) {
 
 bool Desinstalar(Interacao& ui, bool perguntar) {
     const std::string nada = "\rNada foi apagado."_ansi;
-    const std::string host = PastaDesinstalacao(ui);
-    if (host == "?") return false;
+    const auto achada = PastaDesinstalacao(ui);
+    if (!achada) return false;
+    const std::string& host = *achada;
     LogDesinstalacao log;
     const std::string dos = host.empty() ? std::string() : CaminhoDos(host).value_or("");
     if (dos.empty() || !LerLogDesinstalacao(ui, dos + "\\zentrava.log", log)) {

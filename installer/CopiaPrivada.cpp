@@ -36,6 +36,10 @@ std::string pastaPrograma;
 // The copy's two files and its folder, ready for a signal handler, which may
 // only make plain system calls.
 char arquivoCopia[4096], motorCopia[4096], pastaCopiaC[4096];
+// A copy holding a self-contained set's libraries is a tree: the handler
+// leaves it to rm, which fork and exec may start from a handler.
+bool copiaEmArvore = false;
+char rm[] = "/bin/rm", opcoesRm[] = "-rf";
 
 void RemoverCopia() {
     if (pastaCopia.empty()) return;
@@ -44,6 +48,14 @@ void RemoverCopia() {
 }
 
 void RemoverAoSinal(int sinal) {
+    if (copiaEmArvore) {
+        char* argumentos[] = {rm, opcoesRm, pastaCopiaC, nullptr};
+        char* ambiente[] = {nullptr};
+        if (fork() == 0) {
+            execve(rm, argumentos, ambiente);
+            _exit(127);
+        }
+    }
     unlink(arquivoCopia);
     if (motorCopia[0]) unlink(motorCopia);
     rmdir(pastaCopiaC);
@@ -88,6 +100,18 @@ std::string MotorEmUso() {
     return e ? std::string() : real.string();
 }
 
+std::vector<std::string> ArquivosAutonomos(const std::string& pastaPrograma) {
+    std::vector<std::string> arquivos;
+    std::error_code e;
+    const fs::path raiz(pastaPrograma);
+    if (!fs::is_regular_file(raiz / "qt.conf", e)) return arquivos;
+    arquivos.push_back("qt.conf");
+    for (fs::recursive_directory_iterator i(raiz / pastaBibliotecas, e), fim; !e && i != fim; i.increment(e))
+        if (i->is_regular_file(e) && !i->is_symlink(e))
+            arquivos.push_back(fs::relative(i->path(), raiz, e).string());
+    return arquivos;
+}
+
 namespace {
 
 bool MesmoSistemaDeArquivos(const std::string& a, const struct stat& b) {
@@ -95,10 +119,10 @@ bool MesmoSistemaDeArquivos(const std::string& a, const struct stat& b) {
     return !a.empty() && stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev;
 }
 
-bool Copiar(const std::string& de, const std::string& para) {
+bool Copiar(const std::string& de, const std::string& para, mode_t modo = 0700) {
     const int origem = open(de.c_str(), O_RDONLY | O_CLOEXEC);
     if (origem < 0) return false;
-    const int destino = open(para.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
+    const int destino = open(para.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modo);
     bool ok = destino >= 0;
     char buffer[65536];
     while (ok) {
@@ -162,6 +186,7 @@ void ContinuarDeCopiaPrivada(char** argv, std::optional<std::string>& argumento)
         unsetenv(varPrograma);
         unsetenv(varBiblioteca);
         std::atexit(RemoverCopia);
+        copiaEmArvore = !ArquivosAutonomos(pastaCopia).empty();
         RemoverAoTerminar();
         return;
     }
@@ -196,6 +221,16 @@ void ContinuarDeCopiaPrivada(char** argv, std::optional<std::string>& argumento)
         const int erro = errno;
         RemoverCopia();
         return Avisar(pastaCopia, erro);
+    }
+    for (const std::string& nome : ArquivosAutonomos(pasta)) {
+        const fs::path alvo = fs::path(pastaCopia) / nome;
+        std::error_code e;
+        fs::create_directories(alvo.parent_path(), e);
+        if (e || !Copiar(pasta + "/" + nome, alvo.string(), 0600)) {
+            const int erro = e ? e.value() : errno;
+            RemoverCopia();
+            return Avisar(pastaCopia, erro);
+        }
     }
     setenv(varCopia, pastaCopia.c_str(), 1);
     setenv(varPrograma, pasta.c_str(), 1);

@@ -9,6 +9,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+// The folder beside the program where a self-contained set carries its
+// libraries (and Qt's plugins below it), found through RUNPATH and qt.conf.
+inline constexpr const char* pastaBibliotecas = "zentrava-lib";
 
 // First thing in main, before any window or display. Returns when the
 // program goes on as it is: it already is the copy, nothing needs one (a
@@ -31,3 +36,9 @@ const std::string& PastaCopiaPrivada();
 // they came from may be out of the drive by then.
 std::string ExecutavelEmUso();
 std::string MotorEmUso();
+
+// What else the program in `pastaPrograma` needs to run from a copy: in a
+// self-contained set, qt.conf and every file of the libraries' folder
+// (names relative to `pastaPrograma`, folders before their files); empty
+// when the program uses the system's libraries.
+std::vector<std::string> ArquivosAutonomos(const std::string& pastaPrograma);

@@ -5,14 +5,13 @@
 // Messages are Windows-1252 texts; host paths are UTF-8.
 #pragma once
 
+#include "CopiaPrivada.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The folder of disk 1 the carried libraries go in, and the plugins below it.
-inline constexpr const char* pastaBibliotecas = "zentrava-lib";
 
 struct ProgramaDisco1 {
     std::filesystem::path origem;

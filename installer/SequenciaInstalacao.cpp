@@ -2,6 +2,7 @@
 
 #include "ApagamentoSeguro.h"
 #include "Arquivos.h"
+#include "CopiaPrivada.h"
 #include "GrupoProgramas.h"
 #include "Integracao.h"
 #include "RegistroInstalacao.h"
@@ -9,7 +10,6 @@
 #include "Unidades.h"
 #include "fIOlib.h"
 #include "mSetuplb.h"
-#include "zentunz.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,7 +18,6 @@
 #include <set>
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,19 +43,12 @@ std::string Host1252(const std::string& host) {
     return NomeHostPara1252(host);
 }
 
-std::string ProgramaEmUso() {
-    if (!programaCopiado.empty()) return programaCopiado;
-    char b[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", b, sizeof b - 1);
-    return n > 0 ? std::string(b, static_cast<std::size_t>(n)) : std::string();
+std::string ProgramaCopiado() {
+    return programaCopiado.empty() ? ExecutavelEmUso() : programaCopiado;
 }
 
-std::string MotorEmUso() {
-    if (!motorCopiado.empty()) return motorCopiado;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&zentunz_extrair), &info) == 0 || !info.dli_fname) return {};
-    char b[PATH_MAX];
-    return realpath(info.dli_fname, b) ? std::string(b) : std::string();
+std::string MotorCopiado() {
+    return motorCopiado.empty() ? MotorEmUso() : motorCopiado;
 }
 
 // Outside the application folder a rollback or an uninstall touches only the
@@ -158,11 +150,19 @@ int CopiarRegistrado(const std::string& origem, const std::string& destino, mode
 // item that runs that copy's uninstall.
 bool CopiarInstalador(Interacao& ui) {
     const std::string pasta = pastaApp + "/" + pastaCopia;
-    const std::string programa = ProgramaEmUso(), motor = MotorEmUso();
+    const std::string programa = ProgramaCopiado(), motor = MotorCopiado();
     int erro = programa.empty() || motor.empty() ? ENOENT : 0;
     if (erro == 0 && !CriarPastasRegistradas(pasta)) erro = errno;
     if (erro == 0) erro = CopiarRegistrado(programa, pasta + "/zentrava", 0755);
     if (erro == 0) erro = CopiarRegistrado(motor, pasta + "/libzentunz.so", 0755);
+    // A self-contained set's uninstall must run where the system has no Qt.
+    const std::string origem = programa.substr(0, programa.rfind('/'));
+    for (const std::string& nome : ArquivosAutonomos(origem)) {
+        if (erro) break;
+        const std::string alvo = pasta + "/" + nome;
+        if (!CriarPastasRegistradas(alvo.substr(0, alvo.rfind('/')))) erro = errno;
+        else erro = CopiarRegistrado(origem + "/" + nome, alvo, 0644);
+    }
     if (erro) {
         ui.CursorNormal();
         ui.Mensagem("Erro", "Não foi possível copiar o instalador para a pasta "_ansi + Host1252(pasta) + ":\r" +

@@ -176,7 +176,10 @@ if [ -z "$autonomo" ]; then
 else
   conferir_ini_e_rastro "$app/APP.INI" 'pasta=c:\aplic\vendas\dados'
   conferir_log "$app" 'c:\aplic\vendas\'
-  conferir_grupo "$grupo" "$leia" "$titulo"
+  conferir_grupo "$grupo" "$leia" "$titulo" "Desinstalar $titulo"
+  # The kept uninstaller must run where the system has no Qt either.
+  [ -f "$app/.zentrava/qt.conf" ] && [ -f "$app/.zentrava/zentrava-lib/plugins/platforms/libqxcb.so" ] ||
+    falhar "a cópia do instalador na pasta do aplicativo não levou as bibliotecas do disco 1"
   desinstalar "$app"
   echo "instalação autônoma: projeto UTF-8, disco cheio recusado, sem o Qt, a libzip e a libdeflate do sistema; árvore, modos, zip, INI, programa, log, grupo com acentos; desinstalação limpa"
 fi

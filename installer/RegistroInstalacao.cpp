@@ -314,6 +314,7 @@ bool CriarPastasRegistradas(const std::string& host) {
     for (auto it = faltam.rbegin(); it != faltam.rend(); ++it) {
         if (RegistroAberto() && !Registrar("pasta", {NoRegistro(*it)})) return false;
         if (mkdir(it->c_str(), 0777) != 0 && errno != EEXIST) return false;
+        NotarNomeCriado(Pai(*it), it->substr(it->rfind('/') + 1));
     }
     return true;
 }
@@ -387,6 +388,7 @@ int ArquivoNovo::Instalar(const std::string& destinoHost, std::string_view tipo)
         }
     }
     if (erro) return erro;
+    NotarNomeCriado(Pai(destinoHost), destinoHost.substr(destinoHost.rfind('/') + 1));
     nomeado_.clear();
     int fd = fd_;
     fd_ = -1;

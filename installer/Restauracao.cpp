@@ -453,6 +453,8 @@ void BarraExtracao::Progresso(TTipoProgresso tipo, int32_t tamanho) {
 
 FimRestauracao RestaurarArquivos(Interacao& ui, ObservadorRestauracao* observador) {
     restaurados.clear();
+    // Only this run writes into the application's folder while it copies.
+    ListagensMantidas listagens(CaminhoHost(DirBase).value_or(""));
     return Restauracao(ui, observador).Executar();
 }
 

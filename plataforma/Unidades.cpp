@@ -15,6 +15,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <unordered_map>
+
 namespace plataforma {
 
 namespace {
@@ -80,14 +82,44 @@ bool EhPasta(const std::string& host) {
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Folder -> its names by their upper-case Windows-1252 form (the first in
+// byte order for each), while a ListagensMantidas lives.
+using Listagem = std::unordered_map<std::string, std::string>;
+std::unordered_map<std::string, Listagem>* listagens = nullptr;
+std::string raizListagens;
+
+std::string ChaveListagem(const std::string& pasta) {
+    std::string k = pasta;
+    while (k.size() > 1 && k.back() == '/') k.pop_back();
+    return k;
+}
+
+void Guardar(Listagem& l, std::string_view nomeHost) {
+    auto [it, novo] = l.try_emplace(Maiusculas1252(NomeHostPara1252(nomeHost)), nomeHost);
+    if (!novo && nomeHost < it->second) it->second = std::string(nomeHost);
+}
+
 // The one case-insensitive match of `nome` in `pasta`; with several, the first
 // in byte order, so the choice does not depend on the directory's order.
 std::optional<std::string> ProcurarSemCaixa(const std::string& pasta, std::string_view nome) {
+    Listagem* mantida = nullptr;
+    if (listagens) {
+        auto it = listagens->find(ChaveListagem(pasta));
+        if (it != listagens->end()) {
+            auto achado = it->second.find(Maiusculas1252(nome));
+            if (achado == it->second.end()) return std::nullopt;
+            return achado->second;
+        }
+    }
     DIR* d = opendir(pasta.c_str());
     if (!d) return std::nullopt;
+    const std::string chave = ChaveListagem(pasta);
+    if (listagens && !raizListagens.empty() && (chave == raizListagens || chave.starts_with(raizListagens + "/")))
+        mantida = &(*listagens)[chave];
     std::optional<std::string> achado;
     while (const dirent* e = readdir(d)) {
         std::string_view n = e->d_name;
+        if (mantida && n != "." && n != "..") Guardar(*mantida, n);
         if (IguaisSemCaixa(NomeHostPara1252(n), nome) && (!achado || n < *achado))
             achado = std::string(n);
     }
@@ -406,6 +438,23 @@ std::optional<std::string> CaminhoHost(std::string_view dos) {
             host = std::move(exato);
         });
     return host;
+}
+
+ListagensMantidas::ListagensMantidas(const std::string& raizHost) {
+    delete listagens;
+    listagens = new std::unordered_map<std::string, Listagem>;
+    raizListagens = ChaveListagem(raizHost);
+}
+
+ListagensMantidas::~ListagensMantidas() {
+    delete listagens;
+    listagens = nullptr;
+}
+
+void NotarNomeCriado(const std::string& pasta, std::string_view nomeHost) {
+    if (!listagens) return;
+    auto it = listagens->find(ChaveListagem(pasta));
+    if (it != listagens->end()) Guardar(it->second, nomeHost);
 }
 
 std::optional<std::string> CaminhoDos(std::string_view host) {

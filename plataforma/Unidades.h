@@ -68,6 +68,22 @@ std::optional<std::string> CaminhoDosCompleto(std::string_view dos);
 // Forward slashes are not separators (a component holding '/' cannot exist on
 // the host and gives nullopt). Empty when no drive maps the path.
 std::optional<std::string> CaminhoHost(std::string_view dos);
+
+// While one lives, a folder inside `raizHost` searched for a name without
+// regard to case is read once and its names kept, and the names this process
+// creates there are added through NotarNomeCriado: filling a folder with
+// thousands of new files would otherwise read it again for every one. Only
+// for work that is the one writer of the folders it fills (the restore of an
+// installation into its folder).
+class ListagensMantidas {
+public:
+    explicit ListagensMantidas(const std::string& raizHost);
+    ~ListagensMantidas();
+    ListagensMantidas(const ListagensMantidas&) = delete;
+    ListagensMantidas& operator=(const ListagensMantidas&) = delete;
+};
+// `nomeHost` was just created in the host folder `pasta`.
+void NotarNomeCriado(const std::string& pasta, std::string_view nomeHost);
 // host -> DOS through the drive whose root is the longest prefix.
 std::optional<std::string> CaminhoDos(std::string_view host);
 

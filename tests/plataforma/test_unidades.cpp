@@ -27,6 +27,29 @@ TEST(Unidades, ResolveSemCaixaPreferindoOExato) {
     EXPECT_EQ(CaminhoHost("Z:\\"), "/");
 }
 
+// Kept listings answer as a fresh read would for names this process creates,
+// and only inside their root.
+TEST(Unidades, ListagensMantidasComoLeiturasNovas) {
+    PastaTemporaria t;
+    t.Escrever("App/Leiame.TXT", "x");
+    t.Escrever("Fora/Um.txt", "1");
+    const std::string& h = t.Host();
+    ListagensMantidas listagens(h + "/App/");
+    EXPECT_EQ(CaminhoHost("C:\\app\\LEIAME.txt"), h + "/App/Leiame.TXT");
+    EXPECT_EQ(CaminhoHost("C:\\app\\novo.txt"), h + "/App/novo.txt"); // read once, now kept
+    t.Escrever("App/Novo.TXT", "n");
+    NotarNomeCriado(h + "/App", "Novo.TXT");
+    EXPECT_EQ(CaminhoHost("C:\\app\\NOVO.txt"), h + "/App/Novo.TXT");
+    t.Escrever("App/abc", "a");
+    NotarNomeCriado(h + "/App/", "abc");
+    t.Escrever("App/ABC", "b");
+    NotarNomeCriado(h + "/App", "ABC");
+    EXPECT_EQ(CaminhoHost("C:\\app\\Abc"), h + "/App/ABC"); // first in byte order, as a read
+    EXPECT_EQ(CaminhoHost("C:\\fora\\um.TXT"), h + "/Fora/Um.txt");
+    t.Escrever("Fora/Dois.txt", "2"); // outside the root: never kept, so seen at once
+    EXPECT_EQ(CaminhoHost("C:\\fora\\DOIS.TXT"), h + "/Fora/Dois.txt");
+}
+
 TEST(Unidades, CaminhosQueNenhumaUnidadeMapeia) {
     PastaTemporaria t;
     EXPECT_EQ(CaminhoHost("Q:\\x"), std::nullopt);

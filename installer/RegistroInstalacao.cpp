@@ -125,7 +125,14 @@ void DevolverCopia(int app, const std::string& arquivo, const std::string& copia
                    const PermissaoCaminho& fora, ResultadoApagamento& r) {
     auto de = Localizar(app, copia, fora);
     auto para = Localizar(app, arquivo, fora);
-    if (!de || !para || !Existe(*de)) return;
+    struct stat velho, atual;
+    if (!de || !para || fstatat(*de->pai, de->nome.c_str(), &velho, AT_SYMLINK_NOFOLLOW) != 0) return;
+    // Killed before the replacement landed, the copy is still a second name
+    // of the file: rename would do nothing and leave the copy behind.
+    if (fstatat(*para->pai, para->nome.c_str(), &atual, AT_SYMLINK_NOFOLLOW) == 0 && MesmoArquivo(velho, atual)) {
+        if (unlinkat(*de->pai, de->nome.c_str(), 0) != 0 && errno != ENOENT) r.Restou(copia);
+        return;
+    }
     if (renameat(*de->pai, de->nome.c_str(), *para->pai, para->nome.c_str()) != 0)
         r.Restou(arquivo);
 }

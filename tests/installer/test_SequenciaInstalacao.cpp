@@ -80,6 +80,32 @@ TEST(Registro, CamposVoltamIguaisELinhaIncompletaNaoConta) {
     EXPECT_EQ(linhas[1].campos, (std::vector<std::string>{"A.TXT", "3", "00000000"}));
 }
 
+// A menu file is kept and replaced several times in one run; a run killed
+// after its last copy was made, before the replacement landed, goes back to
+// the first bytes with no copy left beside the file.
+TEST(Registro, MortaAntesDaTrocaVoltaSemDeixarCopia) {
+    PastaTemporaria t;
+    t.Escrever("config/grupo.menu", "antes");
+    t.Escrever("APLIC/leia.txt", "x");
+    const std::string app = t.Host() + "/APLIC", menu = t.Host() + "/config/grupo.menu";
+    ASSERT_TRUE(AbrirRegistro(app));
+    ASSERT_TRUE(Registrar("inicio", {"hoje", "1", "C:\\APLIC", app, "ocupada"}));
+    for (std::string bytes : {"um", "dois"}) {
+        ArquivoNovo novo;
+        ASSERT_EQ(novo.Criar(t.Host() + "/config"), 0);
+        ASSERT_EQ(write(novo.fd(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ASSERT_EQ(novo.Instalar(menu, "menu"), 0);
+    }
+    ASSERT_TRUE(GuardarAntigo(menu));
+    FecharRegistro();
+    const auto d = DesfazerRegistro(app, [&](const std::string& h) { return h.starts_with(t.Host() + "/config/"); });
+    EXPECT_TRUE(d.havia);
+    EXPECT_TRUE(d.r.Completo());
+    EXPECT_EQ(t.Ler("config/grupo.menu"), "antes");
+    EXPECT_EQ(Temporarios(t.Host()), std::vector<std::string>{});
+    EXPECT_FALSE(t.Existe("APLIC/" + std::string(nomeRegistroInstalacao)));
+}
+
 TEST_F(TesteSequencia, InstalaRegistrandoTudoEDesinstalaAPastaCriada) {
     Montar();
     const auto antes = Tudo();

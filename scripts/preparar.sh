@@ -10,6 +10,8 @@ pacotes=(g++ clang cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
          poppler-utils libclang-rt-14-dev fonts-dejavu-core xdotool x11-xserver-utils strace
          desktop-file-utils tesseract-ocr tesseract-ocr-por fonts-liberation2
          gstreamer1.0-plugins-good python3)
+# A real SMB server and two userspace clients for the shared-room rig.
+pacotes+=(samba smbnetfs)
 scripts/instalar.sh "${pacotes[@]}"
 
 pasta="${1:-build}"

@@ -9,7 +9,10 @@
 //                 <OUTROS...>   logs on, sends numbered messages to the others in
 //                 turn while polling, then polls until every other station's
 //                 messages to it are in; writes what it received, one message a
-//                 line, to <host folder>/recebidas-<NOME>.txt
+//                 line, to <host folder>/recebidas-<NOME>.txt (or to the
+//                 folder $ESTACAO_SAIDA names)
+//   estacao_teste <host folder> rodadas <NOME> <n>   n logons and logoffs, each
+//                 checked on users.fvx as this station's client shows it
 // The host folder is drive C:; the message folder is c:\sala\. Prints one
 // line "estado=... logons=... recusas=... mensagens=..." and exits 0, or
 // exits 1 on anything a correct store cannot produce.
@@ -20,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
@@ -135,11 +139,56 @@ int Conversa(Estacao& e, const std::string& pastaHost, int mensagens, int usEnvi
         std::this_thread::sleep_for(std::chrono::milliseconds(msPoll));
         coletar();
     }
-    std::ofstream saida(pastaHost + "/recebidas-" + e.sessao.usuario + ".txt", std::ios::binary);
+    const char* pastaSaida = std::getenv("ESTACAO_SAIDA");
+    std::ofstream saida((pastaSaida ? std::string(pastaSaida) : pastaHost) + "/recebidas-" +
+                            e.sessao.usuario + ".txt",
+                        std::ios::binary);
     for (const auto& r : recebidas) saida << r << "\n";
     std::printf("enviadas=%d falhas=%d recebidas=%zu esperadas=%zu\n", mensagens, falhas,
                 recebidas.size(), total());
     return falhas == 0 ? 0 : 1;
+}
+
+// How many times the name stands in users.fvx, read to its end.
+int VezesNaLista(const std::string& pastaHost, const std::string& nome) {
+    std::ifstream f(pastaHost + "/sala/users.fvx", std::ios::binary);
+    int vezes = 0;
+    for (std::string l; std::getline(f, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        vezes += l == nome;
+    }
+    return vezes;
+}
+
+// The logon and logoff loop: every logon must leave the name in the file once,
+// until its own logoff takes it out; no message may be shown.
+int Rodadas(Estacao& e, const std::string& pastaHost, int n) {
+    int perdidos = 0, duplicados = 0, fantasmas = 0, recusas = 0;
+    const std::string& nome = e.sessao.usuario;
+    for (int i = 0; i < n; ++i) {
+        const int codigo = e.pasta.ConectarUsuario("SALA", "c:\\sala\\", nome);
+        if (codigo != 1 || !e.pasta.CriarArquivosMensagem("SALA", "c:\\sala\\", nome)) {
+            ++recusas;
+            continue;
+        }
+        e.sessao.conectado = true;
+        for (int k = 0; k < 2; ++k) {
+            const int vezes = VezesNaLista(pastaHost, nome);
+            perdidos += vezes == 0;
+            duplicados += vezes > 1;
+            e.pasta.AtualizarUsuarios();
+        }
+        if (e.pasta.DesconectarUsuario(nome) != Desconexao::Concluida) {
+            ++recusas;
+            continue;
+        }
+        e.sessao.conectado = false;
+        fantasmas += VezesNaLista(pastaHost, nome) > 0;
+    }
+    std::printf("rodadas=%d perdidos=%d duplicados=%d fantasmas=%d recusas=%d caixas=%zu\n", n,
+                perdidos, duplicados, fantasmas, recusas, e.ui.mensagens.size());
+    for (const auto& m : e.ui.mensagens) std::printf("caixa: %s\n", m.texto.c_str());
+    return 0;
 }
 
 } // namespace
@@ -166,6 +215,8 @@ int main(int argc, char** argv) {
                 e.pasta.CriarArquivosMensagem("SALA", "c:\\sala\\", e.sessao.usuario);
             e.pasta.DesconectarUsuario(e.sessao.usuario);
         }
+    } else if (comando == "rodadas" && argc == 5) {
+        return Rodadas(e, argv[1], std::stoi(argv[4]));
     } else if (comando == "conversa" && argc >= 8) {
         return Conversa(e, argv[1], std::stoi(argv[4]), std::stoi(argv[5]), std::stoi(argv[6]),
                         std::vector<std::string>(argv + 7, argv + argc));

@@ -35,6 +35,8 @@ constexpr milliseconds esperaTrava{8000};
 // A lock folder unchanged this long belongs to a station that is gone.
 constexpr milliseconds travaAbandonada{3000};
 constexpr milliseconds intervaloRenovacao{1000};
+// How long a client's spell of I/O errors is waited out.
+constexpr milliseconds esperaInstavel{5000};
 constexpr long fuseMagico = 0x65735546;
 
 std::string Junto(const std::string& pasta, std::string_view nome) {
@@ -92,6 +94,14 @@ int AbrirHost(const std::string& host, int flags) {
         fd = open(host.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// A userspace client (FUSE): a create there may truncate a file another
+// client made meanwhile, and a rename over a file is a delete and a rename.
+bool NaFuse(const std::string& host) {
+    struct statfs fs;
+    return statfs(host.substr(0, host.rfind('/') + 1).c_str(), &fs) == 0 &&
+           static_cast<long>(fs.f_type) == fuseMagico;
 }
 
 // Makes the empty file when missing; an existing one is left as it is.
@@ -203,12 +213,14 @@ ArquivoRetido::Abertura ArquivoRetido::Abrir(const std::string& host, bool criar
             struct stat nome;
             int flags = fcntl(fd, F_GETFL);
             // One name only: a hard link would let a file outside the folder be written.
-            if (!Revalidar(fd, "", AT_EMPTY_PATH, st) || !S_ISREG(st.stx_mode) ||
-                st.stx_nlink > 1 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            const bool visto = Revalidar(fd, "", AT_EMPTY_PATH, st);
+            if (!visto && errno == EIO) {
+                close(fd); // the client's spell of errors: try again
+            } else if (!visto || !S_ISREG(st.stx_mode) || st.stx_nlink > 1 || flags < 0 ||
+                       fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
                 close(fd);
                 return Abertura::Falhou;
-            }
-            if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
                 falha = errno == EWOULDBLOCK ? Abertura::Ocupado : Abertura::Falhou;
                 close(fd);
                 if (falha == Abertura::Falhou) return falha;
@@ -245,102 +257,93 @@ bool ArquivoRetido::Gravar(std::string_view bytes) const {
         if (n <= 0) return false;
         feitos += static_cast<std::size_t>(n);
     }
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return false;
-    return static_cast<std::size_t>(st.st_size) == bytes.size() ||
-           ftruncate(fd_, static_cast<off_t>(bytes.size())) == 0;
+    // The server's size: a client's cached one may still be a file's of this
+    // name that a collection took away.
+    const int64_t tamanho = Tamanho();
+    if (tamanho < 0) return false;
+    return static_cast<std::size_t>(tamanho) <= bytes.size() || Cortar(bytes.size());
+}
+
+bool ArquivoRetido::Cortar(std::size_t tamanho) const {
+    return fd_ >= 0 && ftruncate(fd_, static_cast<off_t>(tamanho)) == 0;
+}
+
+std::optional<bool> GravarNoLugar(const std::string& host, std::string_view bytes) {
+    if (!NaFuse(host)) return std::nullopt;
+    ArquivoRetido f;
+    if (f.Abrir(host, false, milliseconds(1500)) != ArquivoRetido::Abertura::Aberto) return false;
+    const int64_t antigo = f.Tamanho();
+    if (antigo < 0) return false;
+    std::string texto(bytes);
+    if (static_cast<std::size_t>(antigo) > texto.size()) texto.resize(static_cast<std::size_t>(antigo), '\0');
+    return f.Gravar(texto) && f.Cortar(bytes.size());
 }
 
 // ---- TravaSala
 
 namespace {
 
-// The holder's mark inside the lock folder: this machine and process.
-std::string MarcaDoDono() {
-    char maquina[256] = {};
-    gethostname(maquina, sizeof maquina - 1);
-    return std::string(maquina) + "." + std::to_string(getpid());
+// This boot of this machine: host names repeat, boot ids do not.
+std::string Maquina() {
+    std::ifstream f("/proc/sys/kernel/random/boot_id");
+    std::string id;
+    if (!std::getline(f, id) || id.empty()) {
+        char maquina[256] = {};
+        gethostname(maquina, sizeof maquina - 1);
+        id = maquina;
+    }
+    return id;
 }
 
-// Whether the folder's holder is a process of this machine that has ended.
-bool DonoMorto(const std::string& dir) {
-    const std::string marca = MarcaDoDono();
-    const std::string maquina = marca.substr(0, marca.rfind('.') + 1);
-    DIR* d = opendir(dir.c_str());
-    if (!d) return false;
-    bool morto = false;
-    while (const dirent* e = readdir(d)) {
-        std::string_view n = e->d_name;
-        if (!n.starts_with(maquina) || n.size() == maquina.size() ||
-            n.find_first_not_of("0123456789", maquina.size()) != std::string_view::npos)
-            continue;
-        const long pid = std::strtol(e->d_name + maquina.size(), nullptr, 10);
-        morto = pid > 0 && pid <= INT_MAX && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-    }
-    closedir(d);
-    return morto;
-}
-
-// Empties and removes the folder of a holder that is gone. A new holder's
-// mark, made meanwhile, keeps its folder from the rmdir.
-void Quebrar(const std::string& dir) {
-    DIR* d = opendir(dir.c_str());
-    if (d) {
-        std::vector<std::string> dentro;
-        while (const dirent* e = readdir(d))
-            if (e->d_name[0] != '.') dentro.emplace_back(e->d_name);
-        closedir(d);
-        for (const auto& n : dentro) {
-            const std::string caminho = Junto(dir, n);
-            if (n == "v")
-                rmdir(caminho.c_str());
-            else
-                unlink(caminho.c_str());
-        }
-    }
-    rmdir(dir.c_str());
+// Whether the mark names a process of this machine that has ended.
+bool DonoMorto(const std::string& marca) {
+    std::istringstream campos(marca);
+    std::string maquina;
+    long pid = 0;
+    if (!(campos >> maquina >> pid) || maquina != Maquina() || pid <= 0 || pid > INT_MAX) return false;
+    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 } // namespace
 
+// The lock folder is only ever made and removed, never opened or listed: a
+// handle on it makes its removal pend at the server, and every client then
+// gets I/O errors for it for a while. Who holds it, and that the holder is
+// alive, stands in users.lck: "machine pid count", rewritten on renewal.
 bool TravaSala::Obter() {
     Soltar();
     if (lck_.Abrir(Junto(pasta_, nomeTrava), true, milliseconds(1500)) != ArquivoRetido::Abertura::Aberto)
         return false;
     const std::string dir = Junto(pasta_, nomePastaTrava);
     const auto limite = Relogio::now() + esperaTrava;
-    // The lock folder as last seen, and since when it has stood unchanged.
-    int64_t visto = -1;
+    // What the lock looked like, and since when it has stood unchanged.
+    std::string visto;
     auto vistoDesde = Relogio::now();
     for (int tentativa = 0; Relogio::now() < limite; ++tentativa) {
-        if (mkdir(dir.c_str(), 0777) == 0) {
-            pastaFeita_ = true;
-            renovada_ = Relogio::now();
-            marca_ = Junto(dir, MarcaDoDono());
-            int fd = AbrirHost(marca_, O_WRONLY | O_CREAT);
-            if (fd >= 0) close(fd);
-            return true;
-        }
-        const int erro = errno;
-        if (erro == EACCES || erro == EROFS || erro == ENOSPC || erro == ENOENT) break;
-        // The losing client may get EIO instead of EEXIST: the folder tells.
         struct statx st;
-        if (Revalidar(dir, st) && S_ISDIR(st.stx_mode)) {
-            const int64_t marca =
-                static_cast<int64_t>(st.stx_ino) ^ std::max(Nanos(st.stx_mtime), Nanos(st.stx_ctime));
-            if (marca != visto) {
-                visto = marca;
+        const bool existe = Revalidar(dir, st);
+        const int erroStat = errno;
+        if (!existe && erroStat == ENOENT) {
+            if (mkdir(dir.c_str(), 0777) == 0) {
+                pastaFeita_ = true;
+                renovacoes_ = 0;
+                Marcar();
+                return true;
+            }
+            const int erro = errno;
+            if (erro == EACCES || erro == EROFS || erro == ENOSPC || erro == ENOENT) break;
+        } else if (existe && S_ISDIR(st.stx_mode)) {
+            std::string marca;
+            lck_.Ler(4096, marca);
+            const std::string agora =
+                marca + "|" + std::to_string(st.stx_ino) + "." + std::to_string(Nanos(st.stx_mtime));
+            if (agora != visto) {
+                visto = agora;
                 vistoDesde = Relogio::now();
-                // A holder on this machine that was killed is known at once.
-                if (DonoMorto(dir)) {
-                    Quebrar(dir);
-                    visto = -1;
-                    continue;
-                }
-            } else if (Relogio::now() - vistoDesde >= travaAbandonada) {
-                // Its holder is gone, on whatever machine.
-                Quebrar(dir);
-                visto = -1;
+            }
+            if (DonoMorto(marca) || Relogio::now() - vistoDesde >= travaAbandonada) {
+                rmdir(dir.c_str());
+                visto.clear();
                 continue;
             }
         }
@@ -350,18 +353,20 @@ bool TravaSala::Obter() {
     return false;
 }
 
-// Changes the lock folder, so waiting stations see it is still held.
-void TravaSala::Renovar() {
-    if (!pastaFeita_ || Relogio::now() - renovada_ < intervaloRenovacao) return;
-    const std::string v = Junto(Junto(pasta_, nomePastaTrava), "v");
-    if (mkdir(v.c_str(), 0777) == 0) rmdir(v.c_str());
+void TravaSala::Marcar() {
+    lck_.Gravar(Maquina() + " " + std::to_string(getpid()) + " " + std::to_string(renovacoes_++) + "\r\n");
     renovada_ = Relogio::now();
+}
+
+// Waiting stations of other machines see the lock is still held.
+void TravaSala::Renovar() {
+    if (pastaFeita_ && Relogio::now() - renovada_ >= intervaloRenovacao) Marcar();
 }
 
 void TravaSala::Soltar() {
     if (pastaFeita_) {
+        lck_.Gravar("");
         const std::string dir = Junto(pasta_, nomePastaTrava);
-        unlink(marca_.c_str());
         for (int i = 0; i < 5 && rmdir(dir.c_str()) != 0 && errno != ENOENT; ++i) Pausa(i);
         pastaFeita_ = false;
     }
@@ -426,11 +431,38 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
         const bool limpo = unlink(privado.c_str()) == 0 || truncate(privado.c_str(), 0) == 0;
         r.estado = limpo ? Recolha::Estado::Recebida : Recolha::Estado::FalhaLimpeza;
     }
-    Garantir(parHost);
+    // The empty pair file again, as the room had it; not where the create
+    // could empty what its sender has just written (a missing one means
+    // nothing waits, and the next deposit makes it).
+    if (!NaFuse(parHost)) Garantir(parHost);
     return r;
 }
 
 // ---- users.fvx and the mount
+
+bool InsistirAte(bool (*tentar)(void*), void* contexto) {
+    const auto limite = Relogio::now() + esperaInstavel;
+    for (int tentativa = 0;; ++tentativa) {
+        if (tentar(contexto)) return true;
+        if (Relogio::now() >= limite) return false;
+        Pausa(tentativa + 4);
+    }
+}
+
+bool PastaPresente(std::string_view pastaDos) {
+    auto host = plataforma::CaminhoHost(pastaDos);
+    if (!host) return false;
+    bool presente = false;
+    Insistir([&] {
+        struct statx st;
+        if (Revalidar(AT_FDCWD, host->c_str(), 0, st)) {
+            presente = S_ISDIR(st.stx_mode);
+            return true;
+        }
+        return errno == ENOENT || errno == ENOTDIR || errno == EACCES;
+    });
+    return presente;
+}
 
 bool ReaparecerArquivo(const std::string& host) {
     for (int i = 1; i <= 5; ++i) {

@@ -74,6 +74,7 @@ public:
     // The whole content from the start, cut to its length: never written at
     // an end another station may have moved.
     bool Gravar(std::string_view bytes) const;
+    bool Cortar(std::size_t tamanho) const;
     void Fechar();
 
 private:
@@ -83,8 +84,8 @@ private:
 // The room's lock for changes of the users file: the flock of users.lck
 // (what today's stations and clients that carry locks honour) and a lock
 // folder made by mkdir, which the server grants to one station only. The
-// holder marks the folder with its machine and process, so a lock left by a
-// killed process of this machine is broken at once; one of another machine
+// holder writes its machine and process into users.lck, so a lock left by a
+// killed process of this machine is broken at once, one of another machine
 // once it has stood unchanged for a few seconds (a holder that works longer
 // renews it).
 class TravaSala {
@@ -101,8 +102,9 @@ public:
 private:
     std::string pasta_;
     ArquivoRetido lck_;
+    void Marcar();
     bool pastaFeita_ = false;
-    std::string marca_; // the holder's mark inside the folder
+    int renovacoes_ = 0;
     std::chrono::steady_clock::time_point renovada_{};
 };
 
@@ -119,10 +121,28 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
 // The receiver's own names beside a pair file (for a logoff to remove them).
 std::string NomePrivado(const std::string& parHost);
 
+// Some clients answer every call on a folder with I/O errors for a while
+// after another client removed something in it: an operation that can be
+// done twice is tried again for a moment before its failure is reported.
+template <class Operacao> bool Insistir(Operacao operacao);
+bool InsistirAte(bool (*tentar)(void*), void* contexto);
+template <class Operacao> bool Insistir(Operacao operacao) {
+    return InsistirAte([](void* c) { return (*static_cast<Operacao*>(c))(); }, &operacao);
+}
+// Whether the DOS folder exists, asked again while its client gives I/O errors.
+bool PastaPresente(std::string_view pastaDos);
+
 // The users file was missing: looked for again a few times over a few
 // hundred milliseconds, as a replacement through some clients is a delete
 // and a rename.
 bool ReaparecerArquivo(const std::string& host);
+
+// Replaces a file whole that readers must never find missing. Through a
+// userspace client (FUSE) a rename over a file is a delete and a rename, so
+// there the file is rewritten in place, the new text padded with NULs (which
+// end the text for every reader) to the old length before it is cut: a
+// reader sees the old text or the new one. Elsewhere: nothing, for a rename.
+std::optional<bool> GravarNoLugar(const std::string& host, std::string_view bytes);
 
 // Whether the folder lies on a mount that cannot carry a room (GVFS's FUSE
 // bridge: no read-write open of an existing file, no truncation).

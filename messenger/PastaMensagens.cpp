@@ -77,7 +77,10 @@ struct ArquivoDeUsuarios {
     explicit ArquivoDeUsuarios(std::string_view bytes) {
         const std::size_t nul = bytes.find('\0');
         nomes = Quebrar(bytes.substr(0, nul));
-        if (nul != std::string_view::npos) resto = Quebrar(bytes.substr(nul));
+        // Only NULs: the padding of a rewrite in place that was cut short.
+        if (nul != std::string_view::npos &&
+            bytes.find_first_not_of(std::string_view("\0\r\n", 3), nul) != std::string_view::npos)
+            resto = Quebrar(bytes.substr(nul));
     }
     std::string Texto() const { return TextoDe(nomes) + TextoDe(resto); }
 };
@@ -161,9 +164,11 @@ std::optional<std::string> ArquivoPar(const std::string& pasta, std::string_view
 // Creates the file empty when missing; an existing one (maybe holding a
 // message, maybe held by another station) is left as it is.
 bool GarantirArquivo(const std::string& dos) {
-    if (plataforma::ArquivoExiste(dos)) return true;
-    ArquivoExclusivo f;
-    return f.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) || plataforma::ArquivoExiste(dos);
+    return sala::Insistir([&] {
+        if (plataforma::ArquivoExiste(dos)) return true;
+        ArquivoExclusivo f;
+        return f.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) || plataforma::ArquivoExiste(dos);
+    });
 }
 
 // The room's lock, held from the read of users.fvx to its replacement.
@@ -186,7 +191,11 @@ std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta, bool* sem
     sala::Pasta p;
     std::string conteudo;
     if (!p.Resolver(pasta)) return std::nullopt;
-    auto estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+    auto estado = sala::Pasta::Estado::Falhou;
+    sala::Insistir([&] {
+        estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        return estado != sala::Pasta::Estado::Falhou;
+    });
     if (estado == sala::Pasta::Estado::Ausente && sala::ReaparecerArquivo(p.Caminho(nomeUsuarios)))
         estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
     if (semSuporte) *semSuporte = estado == sala::Pasta::Estado::SemSuporte;
@@ -195,9 +204,15 @@ std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta, bool* sem
     return ArquivoDeUsuarios(conteudo);
 }
 
-// Replaced by a rename: a station killed at any instant leaves the old list or the new one.
+// Replaced by a rename (a station killed at any instant leaves the old list
+// or the new one), or in place where a rename would leave it missing a moment.
 bool GravarUsuarios(const std::string& pasta, const ArquivoDeUsuarios& arquivo) {
-    return plataforma::GravarArquivoAtomico(ArquivoUsuarios(pasta), arquivo.Texto());
+    const std::string dos = ArquivoUsuarios(pasta);
+    auto host = plataforma::ArquivoExiste(dos) ? plataforma::CaminhoHost(dos) : std::nullopt;
+    return sala::Insistir([&] {
+        auto noLugar = host ? sala::GravarNoLugar(*host, arquivo.Texto()) : std::nullopt;
+        return noLugar ? *noLugar : plataforma::GravarArquivoAtomico(dos, arquivo.Texto());
+    });
 }
 
 void Remover(Linhas& linhas, std::string_view nome) {
@@ -247,7 +262,7 @@ void PastaMensagens::Erro(const std::string& texto) { Perguntar("Erro", texto, t
 
 bool PastaMensagens::VerificarPasta(const std::string& nome, const std::string& caminho) {
     Ampulheta ampulheta(*this);
-    if (!plataforma::PastaExiste(caminho)) {
+    if (!sala::PastaPresente(caminho)) {
         if (!sessao_.criarAutomatico &&
             Perguntar("Atenção"_ansi,
                       "A Pasta de Mensagens "_ansi + nome + " não foi encontrada."_ansi + "\r" +

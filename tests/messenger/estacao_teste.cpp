@@ -11,6 +11,8 @@
 //                 messages to it are in; writes what it received, one message a
 //                 line, to <host folder>/recebidas-<NOME>.txt (or to the
 //                 folder $ESTACAO_SAIDA names)
+//   estacao_teste <host folder> amostrar <NOME> <stop file>   reads users.fvx as a
+//                 poll does until the stop file exists: how often it was missing or torn
 //   estacao_teste <host folder> rodadas <NOME> <n>   n logons and logoffs, each
 //                 checked on users.fvx as this station's client shows it
 // The host folder is drive C:; the message folder is c:\sala\. Prints one
@@ -29,6 +31,8 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -191,6 +195,46 @@ int Rodadas(Estacao& e, const std::string& pastaHost, int n) {
     return 0;
 }
 
+// As a poll reads it: opened, its size asked of the server, read to the end.
+int Amostrar(const std::string& pastaHost, const std::string& parar) {
+    const std::string arquivo = pastaHost + "/sala/users.fvx";
+    long amostras = 0, faltou = 0, rasgado = 0, erros = 0;
+    while (access(parar.c_str(), F_OK) != 0) {
+        ++amostras;
+        std::string t;
+        enum { Lido, Ausente, Falhou } estado = Lido;
+        int fd = open(arquivo.c_str(), O_RDONLY | O_CLOEXEC);
+        struct statx st;
+        if (fd < 0) {
+            estado = errno == ENOENT ? Ausente : Falhou;
+        } else {
+            char bloco[4096];
+            ssize_t n = statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_SIZE, &st) == 0 ? 1 : -1;
+            while (n > 0 && (n = read(fd, bloco, sizeof bloco)) > 0) t.append(bloco, static_cast<std::size_t>(n));
+            if (n < 0) estado = Falhou;
+            close(fd);
+        }
+        if (estado == Ausente) {
+            ++faltou;
+        } else if (estado != Lido) {
+            ++erros;
+        } else {
+            t = t.substr(0, t.find('\0')); // where every station stops reading
+            bool inteiro = t.empty() || t.ends_with("\r\n");
+            for (std::size_t i = 0; inteiro && i < t.size();) {
+                const std::size_t fim = t.find("\r\n", i);
+                inteiro = fim != i && std::all_of(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(fim),
+                                                  [](char c) { return c >= 'A' && c <= 'Z'; });
+                i = fim + 2;
+            }
+            rasgado += !inteiro;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::printf("amostras=%ld faltou=%ld rasgado=%ld erros=%ld\n", amostras, faltou, rasgado, erros);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +259,8 @@ int main(int argc, char** argv) {
                 e.pasta.CriarArquivosMensagem("SALA", "c:\\sala\\", e.sessao.usuario);
             e.pasta.DesconectarUsuario(e.sessao.usuario);
         }
+    } else if (comando == "amostrar" && argc == 5) {
+        return Amostrar(argv[1], argv[4]);
     } else if (comando == "rodadas" && argc == 5) {
         return Rodadas(e, argv[1], std::stoi(argv[4]));
     } else if (comando == "conversa" && argc >= 8) {

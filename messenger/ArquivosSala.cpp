@@ -194,13 +194,15 @@ ArquivoRetido::Abertura ArquivoRetido::Abrir(const std::string& host, bool criar
                                               milliseconds espera) {
     Fechar();
     const auto limite = Relogio::now() + espera;
+    // A deposit outwaits a client's spell of I/O errors too; a poll does not.
+    const auto limiteInstavel = criar ? std::max(limite, Relogio::now() + esperaInstavel) : limite;
     for (int tentativa = 0;; ++tentativa) {
         // Read and write, as NFS lends flock only to a descriptor open for
         // writing; a read-only file is still read.
         int fd = AbrirHost(host, O_RDWR | (criar ? O_CREAT : 0));
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
             fd = AbrirHost(host, O_RDONLY);
-        Abertura falha = Abertura::Falhou;
+        Abertura falha = Abertura::Instavel;
         if (fd < 0) {
             const int erro = errno;
             if (erro == EOPNOTSUPP) return Abertura::SemSuporte;
@@ -233,8 +235,9 @@ ArquivoRetido::Abertura ArquivoRetido::Abrir(const std::string& host, bool criar
                 close(fd);
             }
         }
-        if (Relogio::now() >= limite) return falha;
-        Pausa(tentativa);
+        const auto agora = Relogio::now();
+        if (agora >= limiteInstavel || (falha == Abertura::Ocupado && agora >= limite)) return falha;
+        Pausa(tentativa % 16);
     }
 }
 
@@ -388,8 +391,9 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
     // A collection that was cut short left its text under the private name.
     if (lstat(privado.c_str(), &st) != 0) {
         const auto a = f.Abrir(parHost, false, espera);
-        if (a == ArquivoRetido::Abertura::Ocupado || a == ArquivoRetido::Abertura::Ausente)
-            return r; // its sender is writing it: the next tick
+        if (a == ArquivoRetido::Abertura::Ocupado || a == ArquivoRetido::Abertura::Ausente ||
+            a == ArquivoRetido::Abertura::Instavel)
+            return r; // its sender is writing it, or the client is unwell: the next tick
         if (a != ArquivoRetido::Abertura::Aberto) {
             r.estado = Recolha::Estado::Falhou;
             return r;
@@ -413,12 +417,24 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
             }
         }
     }
-    if (f.Tamanho() < 0 && f.Abrir(privado, false, espera) != ArquivoRetido::Abertura::Aberto) {
-        r.estado = Recolha::Estado::Falhou;
-        return r;
+    // From here on the text is under the private name: whatever fails now is
+    // tried again at the next tick, not only at the next message.
+    r.pendente = true;
+    if (f.Tamanho() < 0) {
+        const auto a = f.Abrir(privado, false, espera);
+        if (a == ArquivoRetido::Abertura::Instavel) return r;
+        if (a != ArquivoRetido::Abertura::Aberto) {
+            r.estado = Recolha::Estado::Falhou;
+            return r;
+        }
     }
     const Leitura l = f.Ler(limite, r.conteudo);
     f.Fechar();
+    if (l == Leitura::Falhou && errno == EIO) {
+        r.conteudo.clear();
+        return r;
+    }
+    r.pendente = false;
     if (l == Leitura::Grande) {
         const std::string aparte = parHost + ".grande-" + std::to_string(std::time(nullptr));
         r.estado = rename(privado.c_str(), aparte.c_str()) == 0 ? Recolha::Estado::Grande

@@ -60,7 +60,8 @@ enum class Leitura { Lido, Grande, Falhou };
 // moment are tried again until espera.
 class ArquivoRetido {
 public:
-    enum class Abertura { Aberto, Ocupado, Ausente, Falhou, SemSuporte };
+    // Instavel: the client kept giving the errors of a moment until espera.
+    enum class Abertura { Aberto, Ocupado, Ausente, Falhou, SemSuporte, Instavel };
     ArquivoRetido() = default;
     ~ArquivoRetido() { Fechar(); }
     ArquivoRetido(const ArquivoRetido&) = delete;
@@ -116,6 +117,7 @@ struct Recolha {
     enum class Estado { Nada, Recebida, Falhou, Grande, FalhaLimpeza };
     Estado estado = Estado::Nada;
     std::string conteudo;
+    bool pendente = false; // its text waits under the private name: try again next tick
 };
 Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera);
 // The receiver's own names beside a pair file (for a logoff to remove them).

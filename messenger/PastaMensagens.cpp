@@ -492,12 +492,16 @@ Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
         return coleta;
     const std::string nome = NomeDoPar(sessao_.usuario, remetente) + ".msg";
     if (!NomeSeguro(remetente) || !NomeSeguro(sessao_.usuario) || !ResolverPasta(false) ||
-        pasta_.Tamanho(nome) <= 0)
+        (pasta_.Tamanho(nome) <= 0 && !pendentes_.contains(nome)))
         return coleta;
     Ampulheta ampulheta(*this);
     // A collection does not hold the poll up for a sender that is writing
     // now: what it writes is collected at the next tick.
     sala::Recolha r = sala::Recolher(pasta_.Caminho(nome), tamanhoMaximoMensagem, esperaColeta);
+    if (r.pendente)
+        pendentes_.insert(nome);
+    else
+        pendentes_.erase(nome);
     switch (r.estado) {
     case sala::Recolha::Estado::Nada:
         return coleta;

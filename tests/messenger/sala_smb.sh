@@ -13,6 +13,9 @@
 #   SALA_SMB_RODADAS    logons per station (default 15)
 #   SALA_SMB_PARTES     what to run (default "conversa1000 conversa50 logons")
 #   SALA_SMB_LADOS_CONVERSA, SALA_SMB_LADOS_LOGONS  where the stations run
+#   latencia in SALA_SMB_PARTES: delivery times through bench_falv, whose path
+#                       SALA_SMB_BENCH gives (SALA_SMB_ENTREGAS messages, default 50)
+#   SALA_SMB_PRAZO      seconds each station may take (default 600)
 #   SALA_SMB_MANTER=1   keeps the temporary folder (logs, outputs) for a look
 # Exit 77 (skipped) when not root, without /dev/fuse, smbd or smbnetfs.
 # Bounded: each station by `timeout`, the whole run by ctest's TIMEOUT; smbd
@@ -140,7 +143,7 @@ conversa() { # <ms between polls>
   for nome in "${nomes[@]}"; do
     local outros=()
     for o in "${nomes[@]}"; do [ "$o" = "$nome" ] || outros+=("$o"); done
-    ESTACAO_SAIDA="$raiz/saida" timeout 600 "$estacao" "${unidade[${lados[$((i % ${#lados[@]}))]}]}" conversa "$nome" \
+    ESTACAO_SAIDA="$raiz/saida" timeout "${SALA_SMB_PRAZO:-600}" "$estacao" "${unidade[${lados[$((i % ${#lados[@]}))]}]}" conversa "$nome" \
       "$mensagens" 2000 "$poll" "${outros[@]}" >"$raiz/saida/conversa-$nome.txt" 2>&1 &
     pids+=($!)
     i=$((i + 1))
@@ -200,7 +203,7 @@ logons() {
     amostradores+=($!)
   done
   for nome in "${nomes[@]}"; do
-    timeout 600 "$estacao" "${unidade[${lados[$((i % ${#lados[@]}))]}]}" rodadas "$nome" "$rodadas" \
+    timeout "${SALA_SMB_PRAZO:-600}" "$estacao" "${unidade[${lados[$((i % ${#lados[@]}))]}]}" rodadas "$nome" "$rodadas" \
       >"$raiz/saida/rodadas-$nome.txt" 2>&1 &
     pids+=($!)
     i=$((i + 1))
@@ -236,6 +239,12 @@ for parte in $partes; do
   case "$parte" in
     conversa*) conversa "${parte#conversa}" || resultado=1 ;;
     logons) logons || resultado=1 ;;
+    latencia)
+      # Delivery from a station on one client to one on the other, beside the
+      # same on the share's own folder.
+      limpar_sala
+      "$SALA_SMB_BENCH" latencia 1000 "${SALA_SMB_ENTREGAS:-50}" "$c1" "$c2" || resultado=1
+      "$SALA_SMB_BENCH" latencia 1000 "${SALA_SMB_ENTREGAS:-50}" "$local" "$local" || resultado=1 ;;
   esac
 done
 exit "$resultado"

@@ -37,6 +37,7 @@ montagens=()
 clientes=()
 encerrar() {
   local codigo=$?
+  trap '' INT TERM
   for m in "${montagens[@]}"; do
     umount -l "$m" 2>/dev/null || true
   done
@@ -89,7 +90,8 @@ cat >"$raiz/samba/smb.conf" <<EOF
   valid users = root
 EOF
 printf '%s\n%s\n' "$senha" "$senha" | smbpasswd -c "$raiz/samba/smb.conf" -s -a root >/dev/null
-smbd --foreground --no-process-group --configfile="$raiz/samba/smb.conf" </dev/null \
+# A session of its own: smbd signals its whole process group when it stops.
+setsid smbd --foreground --no-process-group --configfile="$raiz/samba/smb.conf" </dev/null \
   >"$raiz/samba/smbd.out" 2>&1 &
 smbd_pid=$!
 for _ in $(seq 100); do

@@ -1,6 +1,7 @@
 #include "PastaMensagens.h"
 
 #include "Arquivos.h"
+#include "ArquivosSala.h"
 #include "Texto1252.h"
 #include "Unidades.h"
 #include "fStrlib.h"
@@ -40,10 +41,6 @@ std::string ArquivoNaPasta(const std::string& pasta, std::string_view nome) {
 }
 
 constexpr std::string_view nomeUsuarios = "users.fvx";
-// Every change of users.fvx is made holding this file, never users.fvx
-// itself: users.fvx is replaced by a rename, and a lock on the file being
-// replaced would not hold off a station that opens its successor.
-constexpr std::string_view nomeTrava = "users.lck";
 
 std::string ArquivoUsuarios(const std::string& pasta) { return ArquivoNaPasta(pasta, nomeUsuarios); }
 
@@ -80,7 +77,10 @@ struct ArquivoDeUsuarios {
     explicit ArquivoDeUsuarios(std::string_view bytes) {
         const std::size_t nul = bytes.find('\0');
         nomes = Quebrar(bytes.substr(0, nul));
-        if (nul != std::string_view::npos) resto = Quebrar(bytes.substr(nul));
+        // Only NULs: the padding of a rewrite in place that was cut short.
+        if (nul != std::string_view::npos &&
+            bytes.find_first_not_of(std::string_view("\0\r\n", 3), nul) != std::string_view::npos)
+            resto = Quebrar(bytes.substr(nul));
     }
     std::string Texto() const { return TextoDe(nomes) + TextoDe(resto); }
 };
@@ -99,27 +99,43 @@ std::string NormalizarQuebras(std::string_view t) {
     return r;
 }
 
-bool NomeReservado(std::string_view base) {
-    static constexpr std::array<std::string_view, 4> nomes = {"CON", "PRN", "AUX", "NUL"};
-    std::string b = plataforma::Maiusculas1252(TirarEspacos(base));
-    if (std::find(nomes.begin(), nomes.end(), b) != nomes.end()) return true;
-    return b.size() == 4 && (b.starts_with("COM") || b.starts_with("LPT")) && b[3] >= '1' &&
-           b[3] <= '9';
-}
-
 // Whether every pair file name of the name fits the host's file name limit.
 bool CabeNoHost(std::string_view nome) {
     return plataforma::Nome1252ParaHost(plataforma::Minusculas1252(TirarEspacos(nome))).size() <=
            tamanhoMaximoNomeHost;
 }
 
+// The first character that would take a pair file name out of the folder or
+// make it a pattern: separators, the drive colon, wildcards, control characters.
+// A device name or dots are harmless: the name is always receiver_sender.msg.
+std::optional<char> CaractereProibido(std::string_view nome) {
+    for (char c : nome) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 32 || u == 127 || std::strchr("\\/:*?\"<>|", c)) return c;
+    }
+    return std::nullopt;
+}
+
 // A name that can become part of a file name inside the folder and nowhere else.
 bool NomeSeguro(std::string_view nome) {
     std::string n = TirarEspacos(nome);
-    if (n.empty() || n.find("..") != std::string::npos || !CabeNoHost(n)) return false;
-    for (unsigned char c : n)
-        if (c < 32 || c == 127 || std::strchr("\\/:*?\"<>|", c)) return false;
-    return !NomeReservado(std::string_view(n).substr(0, n.find('.')));
+    return !n.empty() && CabeNoHost(n) && !CaractereProibido(n);
+}
+
+std::string Recusa(std::string_view nome) {
+    const auto c = CaractereProibido(TirarEspacos(nome));
+    if (!c) return "O nome é longo demais para formar os nomes dos arquivos de mensagem."_ansi;
+    const auto u = static_cast<unsigned char>(*c);
+    if (u < 32 || u == 127)
+        return "O nome tem um caractere de controle (código "_ansi + std::to_string(u) +
+               "), que não pode fazer parte de um nome de arquivo."_ansi;
+    return "O caractere "_ansi + *c + " não pode fazer parte do nome, pois os nomes dos arquivos de mensagem são formados com ele."_ansi;
+}
+
+std::string SemSuporte(std::string_view nome) {
+    return "A Pasta de Mensagens "_ansi + std::string(nome) +
+           " está num compartilhamento aberto pelo GVFS, que não guarda os arquivos da sala."_ansi +
+           "\r" + "Abra o compartilhamento de outra forma (mount.cifs ou smbnetfs) e defina a pasta por esse caminho."_ansi;
 }
 
 Linhas Seguros(const Linhas& linhas) {
@@ -148,29 +164,55 @@ std::optional<std::string> ArquivoPar(const std::string& pasta, std::string_view
 // Creates the file empty when missing; an existing one (maybe holding a
 // message, maybe held by another station) is left as it is.
 bool GarantirArquivo(const std::string& dos) {
-    if (plataforma::ArquivoExiste(dos)) return true;
-    ArquivoExclusivo f;
-    return f.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) || plataforma::ArquivoExiste(dos);
+    return sala::Insistir([&] {
+        if (plataforma::ArquivoExiste(dos)) return true;
+        ArquivoExclusivo f;
+        return f.Abrir(dos, ArquivoExclusivo::Modo::CriarSeFaltar) || plataforma::ArquivoExiste(dos);
+    });
 }
 
 // The room's lock, held from the read of users.fvx to its replacement.
-bool Travar(ArquivoExclusivo& trava, const std::string& pasta) {
-    return trava.Abrir(ArquivoNaPasta(pasta, nomeTrava), ArquivoExclusivo::Modo::CriarSeFaltar,
-                       esperaArquivo);
+struct Trava {
+    std::optional<sala::TravaSala> sala;
+    bool Obter(const std::string& pasta) {
+        auto host = plataforma::CaminhoHost(pasta);
+        if (!host) return false;
+        sala.emplace(*host);
+        return sala->Obter();
+    }
+    void Soltar() {
+        if (sala) sala->Soltar();
+    }
+};
+
+// users.fvx read under the room's lock (nothing replaces it meanwhile, but
+// an older station may); empty when missing.
+std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta, bool* semSuporte = nullptr) {
+    sala::Pasta p;
+    std::string conteudo;
+    if (!p.Resolver(pasta)) return std::nullopt;
+    auto estado = sala::Pasta::Estado::Falhou;
+    sala::Insistir([&] {
+        estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        return estado != sala::Pasta::Estado::Falhou;
+    });
+    if (estado == sala::Pasta::Estado::Ausente && sala::ReaparecerArquivo(p.Caminho(nomeUsuarios)))
+        estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+    if (semSuporte) *semSuporte = estado == sala::Pasta::Estado::SemSuporte;
+    if (estado == sala::Pasta::Estado::Ausente) return ArquivoDeUsuarios("");
+    if (estado != sala::Pasta::Estado::Lido) return std::nullopt;
+    return ArquivoDeUsuarios(conteudo);
 }
 
-// users.fvx read under the room's lock; empty when missing.
-std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta) {
-    const std::string dos = ArquivoUsuarios(pasta);
-    if (!plataforma::ArquivoExiste(dos)) return ArquivoDeUsuarios("");
-    auto conteudo = plataforma::LerArquivoExclusivo(dos, tamanhoMaximoArquivoPasta);
-    if (!conteudo) return std::nullopt;
-    return ArquivoDeUsuarios(*conteudo);
-}
-
-// Replaced by a rename: a station killed at any instant leaves the old list or the new one.
+// Replaced by a rename (a station killed at any instant leaves the old list
+// or the new one), or in place where a rename would leave it missing a moment.
 bool GravarUsuarios(const std::string& pasta, const ArquivoDeUsuarios& arquivo) {
-    return plataforma::GravarArquivoAtomico(ArquivoUsuarios(pasta), arquivo.Texto());
+    const std::string dos = ArquivoUsuarios(pasta);
+    auto host = plataforma::ArquivoExiste(dos) ? plataforma::CaminhoHost(dos) : std::nullopt;
+    return sala::Insistir([&] {
+        auto noLugar = host ? sala::GravarNoLugar(*host, arquivo.Texto()) : std::nullopt;
+        return noLugar ? *noLugar : plataforma::GravarArquivoAtomico(dos, arquivo.Texto());
+    });
 }
 
 void Remover(Linhas& linhas, std::string_view nome) {
@@ -220,7 +262,7 @@ void PastaMensagens::Erro(const std::string& texto) { Perguntar("Erro", texto, t
 
 bool PastaMensagens::VerificarPasta(const std::string& nome, const std::string& caminho) {
     Ampulheta ampulheta(*this);
-    if (!plataforma::PastaExiste(caminho)) {
+    if (!sala::PastaPresente(caminho)) {
         if (!sessao_.criarAutomatico &&
             Perguntar("Atenção"_ansi,
                       "A Pasta de Mensagens "_ansi + nome + " não foi encontrada."_ansi + "\r" +
@@ -232,7 +274,10 @@ bool PastaMensagens::VerificarPasta(const std::string& nome, const std::string& 
             return false;
         }
     }
-    if (!GarantirArquivo(ArquivoUsuarios(caminho))) {
+    // Replaced through some clients by a delete and a rename: missing for a moment.
+    const std::string usuarios = ArquivoUsuarios(caminho);
+    auto host = plataforma::ArquivoExiste(usuarios) ? std::nullopt : plataforma::CaminhoHost(usuarios);
+    if (host && !sala::ReaparecerArquivo(*host) && !GarantirArquivo(usuarios)) {
         Erro("O caminho da Pasta de Mensagens " + nome + " não foi encontrado."_ansi);
         return false;
     }
@@ -245,32 +290,36 @@ int PastaMensagens::ConectarUsuario(const std::string& nome, const std::string& 
     if (!VerificarPasta(nome, caminho)) return -1;
     if (usuario.find("TODOS") != std::string::npos || TirarEspacos(usuario).empty()) return -2;
     if (!NomeSeguro(usuario)) {
-        Erro("Este nome de usuário não pode ser usado."_ansi + "\r" +
-             (CabeNoHost(usuario) ? "Não use \\ / : * ? \" < > | nem \"..\" no nome."_ansi
-                                  : "O nome é longo demais para formar os nomes dos arquivos de mensagem."_ansi));
+        Erro("Este nome de usuário não pode ser usado."_ansi + "\r" + Recusa(usuario));
         return -2;
+    }
+    auto host = plataforma::CaminhoHost(caminho);
+    if (host && sala::MontagemSemSuporte(*host)) {
+        Erro(SemSuporte(nome));
+        return -3;
     }
     // The room's lock from the read to the write, so a station logging on or
     // off at the same moment waits instead of overwriting this logon.
-    ArquivoExclusivo trava;
+    Trava trava;
     std::optional<ArquivoDeUsuarios> arquivo;
-    if (Travar(trava, caminho)) arquivo = LerUsuarios(caminho);
+    bool semSuporte = false;
+    if (trava.Obter(caminho)) arquivo = LerUsuarios(caminho, &semSuporte);
     if (!arquivo) {
-        trava.Fechar();
-        Erro("Erro ao abrir o arquivo de usuários."_ansi);
+        trava.Soltar();
+        Erro(semSuporte ? SemSuporte(nome) : "Erro ao abrir o arquivo de usuários."_ansi);
         return -3;
     }
     Linhas& linhas = arquivo->nomes;
     sessao_.usuarios = Seguros(linhas);
     if (linhas.size() >= capacidadeSala) {
-        trava.Fechar();
+        trava.Soltar();
         Erro("Esta sala já está com a capacidade esgotada."_ansi);
         return -4;
     }
     if (Contem(linhas, usuario)) return 0;
     linhas.push_back(usuario);
     if (!GravarUsuarios(caminho, *arquivo)) {
-        trava.Fechar();
+        trava.Soltar();
         Erro("Erro ao atualizar o arquivo de usuários."_ansi);
         return -3;
     }
@@ -287,8 +336,8 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
     // can be recreated here for a station that has just left. When the lock
     // cannot be had the pairs are left out: they are only a convenience, the
     // first deposit creates its file and a missing one means nothing waits.
-    ArquivoExclusivo trava;
-    if (!Travar(trava, caminho)) return true;
+    Trava trava;
+    if (!trava.Obter(caminho)) return true;
     auto arquivo = LerUsuarios(caminho);
     if (!arquivo) return true;
     const Linhas nomes = Seguros(arquivo->nomes);
@@ -297,6 +346,7 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
         return true;
     for (const auto& a : nomes) {
         for (const auto& b : nomes) {
+            trava.sala->Renovar();
             const std::string par = NomeDoPar(a, b);
             if (plataforma::IguaisSemCaixa(TirarEspacos(a), TirarEspacos(b))) continue;
             if (!GarantirArquivo(ArquivoNaPasta(caminho, par + ".msg"))) {
@@ -304,7 +354,7 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
                 // logon under it would answer that it is already connected.
                 Remover(arquivo->nomes, usuario);
                 if (GravarUsuarios(caminho, *arquivo)) ApagarPares(caminho, nomes, usuario);
-                trava.Fechar();
+                trava.Soltar();
                 Erro("Erro ao criar o arquivo " + par + ".msg");
                 return false;
             }
@@ -317,8 +367,12 @@ void PastaMensagens::ApagarPares(const std::string& pasta, const Linhas& nomes,
                                  const std::string& usuario) {
     for (const auto& r : nomes) {
         if (plataforma::IguaisSemCaixa(TirarEspacos(r), TirarEspacos(usuario))) continue;
-        for (const auto& par : {ArquivoPar(pasta, r, usuario), ArquivoPar(pasta, usuario, r)})
-            if (par) plataforma::ApagarArquivo(*par);
+        for (const auto& par : {ArquivoPar(pasta, r, usuario), ArquivoPar(pasta, usuario, r)}) {
+            if (!par) continue;
+            // A collection cut short may have left its text under the receiver's own name.
+            if (auto host = plataforma::CaminhoHost(*par)) std::remove(sala::NomePrivado(*host).c_str());
+            plataforma::ApagarArquivo(*par);
+        }
     }
 }
 
@@ -329,9 +383,9 @@ Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
     if (!Contem(sessao_.usuarios, usuario)) return Desconexao::Concluida;
 
     const std::string& pasta = sessao_.caminhoPasta;
-    ArquivoExclusivo trava;
+    Trava trava;
     std::optional<ArquivoDeUsuarios> arquivo;
-    if (Travar(trava, pasta)) arquivo = LerUsuarios(pasta);
+    if (trava.Obter(pasta)) arquivo = LerUsuarios(pasta);
     bool gravado = false;
     if (arquivo) {
         // The file had vanished: rebuild it from the last list read.
@@ -340,7 +394,7 @@ Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
         gravado = GravarUsuarios(pasta, *arquivo);
     }
     if (!gravado) {
-        trava.Fechar();
+        trava.Soltar();
         Erro("Erro ao atualizar o arquivo de usuários."_ansi);
         return Desconexao::Falhou;
     }
@@ -357,7 +411,7 @@ Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
 bool PastaMensagens::ResolverPasta(bool deNovo) {
     if (deNovo || pastaResolvida_ != sessao_.caminhoPasta) {
         pastaResolvida_.clear();
-        if (!resolvida_.Resolver(sessao_.caminhoPasta)) return false;
+        if (!pasta_.Resolver(sessao_.caminhoPasta)) return false;
         pastaResolvida_ = sessao_.caminhoPasta;
     }
     return true;
@@ -365,22 +419,18 @@ bool PastaMensagens::ResolverPasta(bool deNovo) {
 
 int PastaMensagens::AtualizarUsuarios() {
     std::string conteudo;
-    auto estado = ResolverPasta(false)
-                      ? resolvida_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo)
-                      : plataforma::PastaResolvida::Estado::Ausente;
-    if (estado == plataforma::PastaResolvida::Estado::Ausente && ResolverPasta(true))
-        estado = resolvida_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
-    if (estado == plataforma::PastaResolvida::Estado::Ausente) {
-        // Not as this program names it: a USERS.FVX another system wrote.
-        const std::string arquivo = ArquivoUsuarios(sessao_.caminhoPasta);
-        if (!plataforma::ArquivoExiste(arquivo)) return -1;
-        auto lido = plataforma::LerArquivoExclusivo(arquivo, tamanhoMaximoArquivoPasta);
-        estado = lido ? plataforma::PastaResolvida::Estado::Lido
-                      : plataforma::PastaResolvida::Estado::Falhou;
-        if (lido) conteudo = std::move(*lido);
+    ResolverPasta(false);
+    pasta_.NovoTique();
+    auto estado = pasta_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+    // Replaced through some clients by a delete and a rename: a poll that
+    // falls in between looks again before it calls the room gone.
+    if (estado == sala::Pasta::Estado::Ausente) {
+        if (!ResolverPasta(true) || !sala::ReaparecerArquivo(pasta_.Caminho(nomeUsuarios))) return -1;
+        estado = pasta_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        if (estado == sala::Pasta::Estado::Ausente) return -1;
     }
     sessao_.avisos.clear();
-    if (estado != plataforma::PastaResolvida::Estado::Lido) return atualizacaoAbandonada;
+    if (estado != sala::Pasta::Estado::Lido) return atualizacaoAbandonada;
     Linhas novos = Seguros(ArquivoDeUsuarios(conteudo).nomes);
     for (const auto& nome : sessao_.usuarios)
         if (!Contem(novos, nome)) sessao_.avisos.push_back("<<< " + nome + " >>> saiu da sala...");
@@ -412,17 +462,27 @@ bool PastaMensagens::ReconectarUsuario() {
 bool PastaMensagens::GravarMensagem(const std::string& destinatario, const std::string& texto) {
     Ampulheta ampulheta(*this);
     auto arquivo = ArquivoPar(sessao_.caminhoPasta, destinatario, sessao_.usuario);
-    if (!arquivo || texto.size() + 2 > tamanhoMaximoArquivoPasta) return false;
-    // The receiver collects and empties under the same lock, so a message
-    // still waiting is continued, never replaced.
-    ArquivoExclusivo f;
-    if (!f.Abrir(*arquivo, ArquivoExclusivo::Modo::CriarSeFaltar, esperaArquivo)) return false;
-    auto esperando = f.Ler(tamanhoMaximoArquivoPasta);
-    if (!esperando) return false;
-    const std::string novo = EmbaralharApos(*esperando, texto + "\r\n");
-    // Past the limit no receiver would read it; the waiting text stays whole.
-    if (esperando->size() + novo.size() > tamanhoMaximoArquivoPasta) return false;
-    return f.Acrescentar(novo);
+    auto host = arquivo ? plataforma::CaminhoHost(*arquivo) : std::nullopt;
+    if (!host || texto.size() + 2 > tamanhoMaximoMensagem) return false;
+    // The receiver collects under the same hold, so a message still waiting
+    // is continued, never replaced.
+    sala::ArquivoRetido f;
+    if (f.Abrir(*host, true, esperaArquivo) != sala::ArquivoRetido::Abertura::Aberto) return false;
+    std::string esperando;
+    if (f.Ler(tamanhoMaximoMensagem, esperando) != sala::Leitura::Lido) return false;
+    std::string novo = esperando + EmbaralharApos(esperando, texto + "\r\n");
+    if (novo.size() > tamanhoMaximoMensagem) {
+        // Nobody collects (a station switched off without leaving): the newest
+        // text stays, the oldest whole lines go.
+        std::string claro =
+            EmbaralharTexto(NormalizarQuebras(esperando), desembaralhar) + texto + "\r\n";
+        std::size_t corte = 0;
+        while (claro.size() - corte > tamanhoMaximoMensagem) corte = claro.find("\r\n", corte) + 2;
+        novo = EmbaralharTexto(claro.substr(corte), embaralhar);
+    }
+    if (f.Gravar(novo)) return true;
+    f.Gravar(esperando); // what it held, as far as the disk lets
+    return false;
 }
 
 Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
@@ -430,25 +490,32 @@ Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
     // Nobody writes to oneself: that pair never exists.
     if (plataforma::IguaisSemCaixa(TirarEspacos(remetente), TirarEspacos(sessao_.usuario)))
         return coleta;
+    const std::string nome = NomeDoPar(sessao_.usuario, remetente) + ".msg";
     if (!NomeSeguro(remetente) || !NomeSeguro(sessao_.usuario) || !ResolverPasta(false) ||
-        resolvida_.Tamanho(NomeDoPar(sessao_.usuario, remetente) + ".msg") <= 0)
+        (pasta_.Tamanho(nome) <= 0 && !pendentes_.contains(nome)))
         return coleta;
     Ampulheta ampulheta(*this);
-    auto arquivo = ArquivoPar(sessao_.caminhoPasta, sessao_.usuario, remetente);
-    // Read and empty through one hold, so a deposit cannot fall in between and vanish.
-    ArquivoExclusivo f;
-    if (!f.Abrir(*arquivo, ArquivoExclusivo::Modo::Existente, esperaColeta)) {
-        // Its sender is writing it now: the next tick collects it.
-        if (!f.Ocupado()) coleta.estado = Coleta::Estado::FalhaLeitura;
+    // A collection does not hold the poll up for a sender that is writing
+    // now: what it writes is collected at the next tick.
+    sala::Recolha r = sala::Recolher(pasta_.Caminho(nome), tamanhoMaximoMensagem, esperaColeta);
+    if (r.pendente)
+        pendentes_.insert(nome);
+    else
+        pendentes_.erase(nome);
+    switch (r.estado) {
+    case sala::Recolha::Estado::Nada:
         return coleta;
-    }
-    auto conteudo = f.Ler(tamanhoMaximoArquivoPasta);
-    if (!conteudo) {
+    case sala::Recolha::Estado::Falhou:
+    case sala::Recolha::Estado::Grande:
         coleta.estado = Coleta::Estado::FalhaLeitura;
         return coleta;
+    case sala::Recolha::Estado::Recebida:
+    case sala::Recolha::Estado::FalhaLimpeza:
+        break;
     }
-    if (conteudo->empty()) return coleta;
-    coleta.mensagem = EmbaralharTexto(NormalizarQuebras(*conteudo), desembaralhar);
-    coleta.estado = f.Substituir({}) ? Coleta::Estado::Recebida : Coleta::Estado::FalhaLimpeza;
+    if (r.conteudo.empty()) return coleta;
+    coleta.mensagem = EmbaralharTexto(NormalizarQuebras(r.conteudo), desembaralhar);
+    coleta.estado = r.estado == sala::Recolha::Estado::Recebida ? Coleta::Estado::Recebida
+                                                                : Coleta::Estado::FalhaLimpeza;
     return coleta;
 }

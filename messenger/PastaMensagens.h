@@ -1,10 +1,11 @@
 // The message folder store: the users file users.fvx and the pair files
 // receiver_sender.msg of a message folder, and every operation the messenger
-// performs on them. Stations on other machines share the same files.
+// performs on them. Stations on other machines share the same files, each
+// through its own client (see ArquivosSala.h for what holds across clients).
 // users.fvx is only ever replaced whole, by a rename, and only under the
-// room's lock file users.lck, so a crash leaves the old list or the new one
-// and concurrent logons never lose a name; the poll reads it without a lock.
-// A pair file is held exclusively for each deposit and each collection; a
+// room's lock, so a crash leaves the old list or the new one and concurrent
+// logons never lose a name; the poll reads it without a lock. A pair file is
+// held for each deposit; a collection renames it away before reading it; a
 // deposit continues a message still waiting instead of replacing it, and one
 // that finds the file held waits a moment before it fails.
 //
@@ -12,16 +13,17 @@
 // setting of the Sessao are loaded before ReconectarUsuario or a logon runs.
 // Every message to the user goes through the Interacao; nothing is thrown.
 // A user name becomes part of a file name only when it is safe (no path
-// separators, drive colon, "..", control or other forbidden characters), so
-// nothing outside the message folder is ever touched.
+// separators, drive colon, wildcards or control characters), so nothing
+// outside the message folder is ever touched.
 #pragma once
 
-#include "Arquivos.h"
+#include "ArquivosSala.h"
 #include "Interacao.h"
 #include "Sessao.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +31,11 @@
 // Size in bytes from a directory lookup (no handle left open); -1 when missing.
 int64_t TamanhoArquivo(std::string_view nomeArquivo);
 
-// Larger than any legitimate users or message file: such a file is damaged.
+// Larger than any legitimate users file: such a file is damaged.
 inline constexpr std::size_t tamanhoMaximoArquivoPasta = 64 * 1024;
+// A pair file of any size another station may write is read up to this, far
+// above anything a station composes; one past it is set aside.
+inline constexpr std::size_t tamanhoMaximoMensagem = 8 * 1024 * 1024;
 
 // AtualizarUsuarios: the users file could not be read (another station held
 // it). Nothing was shown; the caller abandons its whole event.
@@ -87,6 +92,7 @@ private:
     Sessao& sessao_;
     Interacao& ui_;
     int ocupado_ = 0; // nesting of operations holding the busy cursor
-    plataforma::PastaResolvida resolvida_; // the current folder, for the poll
-    std::string pastaResolvida_;           // the DOS path resolvida_ was made from
+    sala::Pasta pasta_;          // the current folder, for the poll
+    std::string pastaResolvida_; // the DOS path pasta_ was made from
+    std::set<std::string> pendentes_; // pair files whose collection is half done
 };

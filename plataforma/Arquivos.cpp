@@ -506,18 +506,36 @@ bool interno::GravarAtomicoHost(const std::string& host, std::string_view bytes)
     std::string pasta = barra == 0 ? "/" : host.substr(0, barra);
     std::string nome = host.substr(barra + 1);
 
-    LimparTemporarios(pasta, nome);
-    std::string temp;
-    int fd = CriarTemporario(pasta, nome, temp);
-    if (fd < 0) return false;
-    bool ok = true;
-    if (struct stat antigo; lstat(host.c_str(), &antigo) == 0 && S_ISREG(antigo.st_mode))
-        ok = fchmod(fd, antigo.st_mode & 07777) == 0;
-    ok = ok && interno::GravarTudo(fd, bytes) && fsync(fd) == 0;
-    // Renamed while still locked, so no clean-up can take it first.
-    ok = ok && rename(temp.c_str(), host.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    ok = close(fd) == 0 && ok;
+    bool ok = false;
+    // The temporary is closed before its rename (userspace SMB clients refuse
+    // to rename an open file, after deleting the target), so another writer's
+    // clean-up may take it in between: then the write starts over.
+    for (int vez = 0; vez < 3 && !ok; ++vez) {
+        LimparTemporarios(pasta, nome);
+        std::string temp;
+        int fd = CriarTemporario(pasta, nome, temp);
+        if (fd < 0) return false;
+        ok = true;
+        if (struct stat antigo; lstat(host.c_str(), &antigo) == 0 && S_ISREG(antigo.st_mode))
+            ok = fchmod(fd, antigo.st_mode & 07777) == 0;
+        ok = ok && interno::GravarTudo(fd, bytes) && fsync(fd) == 0;
+        ok = close(fd) == 0 && ok;
+        if (!ok) {
+            unlink(temp.c_str());
+            return false;
+        }
+        // A peer's clean-up may hold the temporary open for a moment.
+        int r;
+        for (int espera = 0; (r = rename(temp.c_str(), host.c_str())) != 0 && errno == EBUSY &&
+                             espera < 20;
+             ++espera)
+            PausaCurta(espera);
+        ok = r == 0;
+        if (!ok && errno != ENOENT) {
+            unlink(temp.c_str());
+            return false;
+        }
+    }
     if (!ok) return false;
     // The rename itself reaches the disk with the folder.
     int dfd = open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

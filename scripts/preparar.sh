@@ -16,6 +16,8 @@ pacotes+=(binutils patchelf)
 pacotes+=(libisal-dev)
 # bsdtar, which bench_zentunz measures the engine against.
 pacotes+=(libarchive-tools)
+# A real SMB server and two userspace clients for the shared-room rig.
+pacotes+=(samba smbnetfs)
 scripts/instalar.sh "${pacotes[@]}"
 
 pasta="${1:-build}"

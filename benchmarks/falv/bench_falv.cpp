@@ -1,9 +1,13 @@
-// Delivery time between two stations on a local disk.
+// Delivery time between two stations on a local disk, or through two clients
+// of one share.
 //
-//   bench_falv latencia [ms] [N]   N messages (default 50) from one station to
+//   bench_falv latencia [ms] [N] [sender's C: receiver's C:]
+//                                  N messages (default 50) from one station to
 //                                  another process polling every ms milliseconds
-//                                  (default 1000, as the program): median and worst
-//                                  delivery time.
+//                                  (default 1000, as the program): median, 95th
+//                                  percentile and worst delivery time. Given two
+//                                  host folders (one share as two clients see
+//                                  it), each station has its own as drive C:.
 //
 // The receiver collects as Timer1Timer does (AtualizarUsuarios, then LerMensagem
 // for every user); the cost of the window's own tick is bench_poll's.
@@ -51,10 +55,16 @@ std::string Nome(int i) { return (i < 10 ? "U0" : "U") + std::to_string(i); }
 // and empty, as after 20 logons from the dialog; U01 and U02 are the stations.
 struct Sala {
     fs::path host;
-    Sala() {
+    bool propria = true;
+    explicit Sala(const char* dada = nullptr) {
         char modelo[] = "/tmp/bench-falv-XXXXXX";
-        if (!mkdtemp(modelo)) std::abort();
-        host = modelo;
+        if (dada) {
+            host = dada;
+            propria = false;
+        } else {
+            if (!mkdtemp(modelo)) std::abort();
+            host = modelo;
+        }
         plataforma::DefinirUnidades({{{'C', host.string()}, {'Z', "/"}}});
         fs::create_directory(host / "sala");
         std::string lista;
@@ -75,7 +85,7 @@ struct Sala {
     }
     ~Sala() {
         std::error_code e;
-        fs::remove_all(host, e);
+        fs::remove_all(propria ? host : host / "sala", e);
     }
 };
 
@@ -110,14 +120,15 @@ int64_t Agora() {
 
 // The receiver runs in a child process polling like Timer1 (a fixed period,
 // whatever a tick costs); each message carries its send time.
-int Latencia(int periodoMs, int n) {
-    Sala sala;
+int Latencia(int periodoMs, int n, const char* pastaEmissor, const char* pastaReceptor) {
+    Sala sala(pastaEmissor);
     int canal[2];
     if (pipe(canal) != 0) return 1;
     const pid_t filho = fork();
     if (filho < 0) return 1;
     if (filho == 0) {
         close(canal[0]);
+        if (pastaReceptor) plataforma::DefinirUnidades({{{'C', pastaReceptor}, {'Z', "/"}}});
         Estacao receptor(Nome(2));
         int recebidas = 0;
         auto proximo = Relogio::now();
@@ -148,8 +159,10 @@ int Latencia(int periodoMs, int n) {
     int estado = 0;
     waitpid(filho, &estado, 0);
     std::sort(atrasos.begin(), atrasos.end());
-    std::printf("delivery, poll every %d ms, %d messages, %d users: median %.2f ms, worst %.2f ms\n",
-                periodoMs, n, usuariosNaSala, atrasos[atrasos.size() / 2] / 1000.0,
+    std::printf("delivery%s, poll every %d ms, %d messages, %d users: median %.2f ms, "
+                "p95 %.2f ms, worst %.2f ms\n",
+                pastaReceptor ? " between two clients" : "", periodoMs, n, usuariosNaSala,
+                atrasos[atrasos.size() / 2] / 1000.0, atrasos[atrasos.size() * 95 / 100] / 1000.0,
                 atrasos.back() / 1000.0);
     return 0;
 }
@@ -161,9 +174,9 @@ int main(int argc, char** argv) {
     if (modo == "latencia") {
         const int periodo = argc > 2 ? std::atoi(argv[2]) : 1000;
         const int n = argc > 3 ? std::atoi(argv[3]) : 50;
-        if (periodo < 1 || n < 1) return 2;
-        return Latencia(periodo, n);
+        if (periodo < 1 || n < 1 || argc == 5) return 2;
+        return Latencia(periodo, n, argc > 5 ? argv[4] : nullptr, argc > 5 ? argv[5] : nullptr);
     }
-    std::fprintf(stderr, "uso: bench_falv latencia [ms] [N]\n");
+    std::fprintf(stderr, "uso: bench_falv latencia [ms] [N] [C: do emissor C: do receptor]\n");
     return 2;
 }

@@ -7,7 +7,9 @@
 #    platform, so cursor changes are real X requests) when Xvfb is installed,
 #    else on the offscreen platform.
 #  - Delivery time between two stations at the program's 1 s poll and at a
-#    1 ms poll (the file path's own cost).
+#    1 ms poll (the file path's own cost); as root with Samba and smbnetfs
+#    installed, also between two smbnetfs clients of one share at the 1 s poll,
+#    beside the same on the share's own folder (sala_smb.sh).
 # Usage: bench_falv.sh [folder of bench_poll and bench_falv]
 set -euo pipefail
 pasta="${1:-$(dirname "$0")}"
@@ -55,3 +57,7 @@ command -v strace >/dev/null || echo "strace not installed: system calls per tic
 
 "$pasta/bench_falv" latencia 1000 50
 "$pasta/bench_falv" latencia 1 50
+if [ "$(id -u)" -eq 0 ] && command -v smbd >/dev/null && command -v smbnetfs >/dev/null; then
+  SALA_SMB_BENCH="$pasta/bench_falv" SALA_SMB_PARTES=latencia bash "$pasta/sala_smb.sh" /bin/true |
+    grep '^delivery' || true
+fi

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <thread>
 
 using namespace plataforma::literais;
 using namespace std::string_literals;
@@ -184,11 +185,9 @@ TEST_F(PastaMensagensTeste, DepositoEColeta) {
               EmbaralharTexto("a primeira de tres\r\nAção\r\nsegunda vez\r\n"_ansi, 0));
     EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "a primeira de tres\r\nAção\r\nsegunda vez\r\n"_ansi);
 
-    // A deposit that would pass the limit fails and the waiting text stays whole.
-    const std::string metade(tamanhoMaximoArquivoPasta / 2, 'x');
-    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", metade));
-    EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", metade));
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, metade + "\r\n");
+    // A text past the limit is refused whole.
+    EXPECT_FALSE(jose.pasta.GravarMensagem("ANA", std::string(tamanhoMaximoMensagem, 'x')));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
 
     // A missing file means nothing waits, as does our own name.
     EXPECT_EQ(ana.pasta.LerMensagem("NINGUEM").estado, Coleta::Estado::Nada);
@@ -239,10 +238,16 @@ TEST_F(PastaMensagensTeste, ArquivosPresosPorOutraEstacao) {
 TEST_F(PastaMensagensTeste, ArquivosGrandesDemaisSaoDanificados) {
     Estacao& ana = Nova("ANA");
     ASSERT_TRUE(ana.pasta.VerificarPasta("SALA", kPasta));
-    const std::string enorme(tamanhoMaximoArquivoPasta + 1, 'x');
+    const std::string enorme(tamanhoMaximoMensagem + 1, 'x');
     tmp.Escrever(Sala("ana_jose.msg"), enorme);
+    // Reported once, then set aside whole: no error at every tick, nothing deleted.
     EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::FalhaLeitura);
-    EXPECT_EQ(tmp.Ler(Sala("ana_jose.msg")).size(), enorme.size());
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
+    EXPECT_EQ(tmp.Ler(Sala("ana_jose.msg")), "");
+    std::size_t aparte = 0;
+    for (const auto& e : fs::directory_iterator(tmp.Host() + "/rede/sala"))
+        if (e.path().filename().string().starts_with("ana_jose.msg.grande-")) aparte = e.file_size();
+    EXPECT_EQ(aparte, enorme.size());
     EXPECT_FALSE(ana.pasta.GravarMensagem("JOSE", enorme));
     EXPECT_FALSE(tmp.Existe(Sala("jose_ana.msg")));
 
@@ -477,14 +482,128 @@ TEST_F(PastaMensagensTeste, NomesHostisNaoSaemDaPasta) {
     EXPECT_EQ(Listagem(), antes);
 
     // The same names refused at logon, with a message this time.
-    for (const std::string& nome : std::vector<std::string>{"..\\X", "A/B", "C:X", "A*", "CON", "nul.a", "A\tB", longa}) {
+    const std::vector<std::pair<std::string, std::string>> recusas{
+        {"..\\X", "O caractere \\ "}, {"A/B", "O caractere / "}, {"C:X", "O caractere : "},
+        {"A*", "O caractere * "},       {"A\tB", "(código 9)"_ansi},  {longa, "longo demais"}};
+    for (const auto& [nome, porque] : recusas) {
         Estacao& m = Nova(nome);
         EXPECT_EQ(m.Entrar(), -2) << nome;
         ASSERT_EQ(m.ui.mensagens.size(), 1u) << nome;
         EXPECT_EQ(m.ui.mensagens[0].titulo, "Erro");
+        EXPECT_NE(m.ui.mensagens[0].texto.find(porque), std::string::npos) << m.ui.mensagens[0].texto;
     }
     EXPECT_EQ(Usuarios(), hostis + "ANA\r\n");
     EXPECT_EQ(Listagem(), antes);
+}
+
+// Names of devices and dots make harmless pair file names: such users log on,
+// and another station's such lines are people to talk to.
+TEST_F(PastaMensagensTeste, NomesDeDispositivosEPontosSaoPessoas) {
+    Usuarios("NUL\r\nA..B\r\n");
+    Estacao& aux = Conectada("AUX");
+    Estacao& con = Conectada("CON.X");
+    EXPECT_EQ(aux.pasta.AtualizarUsuarios(), 1);
+    EXPECT_EQ(aux.sessao.usuarios, (std::vector<std::string>{"NUL", "A..B", "AUX", "CON.X"}));
+    EXPECT_EQ(Msgs().count("a..b_aux.msg") + Msgs().count("con.x_nul.msg"), 2u);
+    ASSERT_TRUE(aux.pasta.GravarMensagem("CON.X", "oi"));
+    ASSERT_TRUE(aux.pasta.GravarMensagem("A..B", "ola"));
+    EXPECT_EQ(con.pasta.LerMensagem("AUX").mensagem, "oi\r\n");
+    EXPECT_EQ(tmp.Ler(Sala("a..b_aux.msg")), EmbaralharTexto("ola\r\n", 0));
+    for (const char* nome : {"COM1", "LPT1", ".."}) EXPECT_EQ(Nova(nome).Entrar(), 1) << nome;
+    EXPECT_TRUE(aux.ui.mensagens.empty());
+    EXPECT_TRUE(con.ui.mensagens.empty());
+}
+
+// A pair file another implementation named in another letter case is
+// collected where the deposit put it; the poll finds it from a listing.
+TEST_F(PastaMensagensTeste, ParEmOutraCaixaDeLetra) {
+    Estacao& ana = Conectada("ANA");
+    Estacao& jose = Conectada("JOSE");
+    fs::remove(tmp.Host() + "/" + Sala("ana_jose.msg"));
+    tmp.Escrever(Sala("ANA_JOSE.MSG"), "");
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "Bom dia"));
+    EXPECT_EQ(tmp.Ler(Sala("ANA_JOSE.MSG")).size(), 9u);
+    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "Bom dia\r\n");
+    EXPECT_EQ(tmp.Ler(Sala("ANA_JOSE.MSG")), "");
+    EXPECT_FALSE(tmp.Existe(Sala("ana_jose.msg")));
+
+    // Only ASCII letters lowered, by a station that lists the room after this one did.
+    Estacao& joao = Conectada("JOÃO"_ansi);
+    ana.pasta.AtualizarUsuarios();
+    fs::remove(tmp.Host() + "/" + Sala(plataforma::Nome1252ParaHost("ana_joão.msg"_ansi)));
+    tmp.Escrever(Sala(plataforma::Nome1252ParaHost("ana_joÃo.msg"_ansi)), EmbaralharTexto("Olá\r\n"_ansi, 0));
+    ana.pasta.AtualizarUsuarios();
+    EXPECT_EQ(ana.pasta.LerMensagem("JOÃO"_ansi).mensagem, "Olá\r\n"_ansi);
+    EXPECT_TRUE(joao.ui.mensagens.empty());
+}
+
+// A message far past what the old limit allowed arrives whole; a station that
+// never collects (switched off without leaving) keeps the newest text within
+// the limit, so a deposit for it never fails.
+TEST_F(PastaMensagensTeste, MensagensLongasEFantasmas) {
+    Estacao& ana = Conectada("ANA");
+    Estacao& jose = Conectada("JOSE");
+    std::string longa;
+    for (int i = 0; longa.size() < 3 * 1024 * 1024; ++i) longa += "linha " + std::to_string(i) + " da carta\r\n";
+    longa += "fim";
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", longa));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, longa + "\r\n");
+
+    const std::string mega(1024 * 1024, 'm');
+    const int envios = static_cast<int>(tamanhoMaximoMensagem / mega.size()) + 1;
+    for (int i = 0; i < envios; ++i)
+        ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", std::to_string(i) + mega)) << i;
+    const std::string guardado = tmp.Ler(Sala("ana_jose.msg"));
+    EXPECT_LE(guardado.size(), tamanhoMaximoMensagem);
+    const std::string texto = ana.pasta.LerMensagem("JOSE").mensagem;
+    EXPECT_TRUE(texto.ends_with(std::to_string(envios - 1) + mega + "\r\n"));
+    EXPECT_TRUE(texto.starts_with(std::to_string(envios - 7) + "m")) << texto.substr(0, 3);
+    EXPECT_EQ(texto.size() % (mega.size() + 3), 0u); // whole messages only
+
+    // A collection that was cut short left its text under its own name: delivered first.
+    tmp.Escrever(Sala(".ana_jose.msg.coleta"), EmbaralharTexto("antes\r\n", 0));
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "depois"));
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "antes\r\n");
+    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "depois\r\n");
+    EXPECT_FALSE(tmp.Existe(Sala(".ana_jose.msg.coleta")));
+    EXPECT_TRUE(ana.ui.mensagens.empty());
+    EXPECT_TRUE(jose.ui.mensagens.empty());
+}
+
+// The lock folder of a station killed while it changed the room is broken
+// after a few seconds; a users file missing for a moment (a replacement
+// through an SMB client) does not end the session.
+TEST_F(PastaMensagensTeste, TravaAbandonadaEArquivoQueSomePorUmInstante) {
+    Estacao& ana = Conectada("ANA");
+    fs::create_directory(tmp.Host() + "/" + Sala("users.lck.d"));
+    Estacao& beto = Nova("BETO");
+    const auto inicio = std::chrono::steady_clock::now();
+    EXPECT_EQ(beto.Entrar(), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(7));
+    EXPECT_FALSE(tmp.Existe(Sala("users.lck.d")));
+    EXPECT_EQ(Usuarios(), "ANA\r\nBETO\r\n");
+
+    const std::string usuarios = tmp.Host() + "/" + Sala("users.fvx");
+    fs::rename(usuarios, usuarios + ".fora");
+    std::thread volta([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        fs::rename(usuarios + ".fora", usuarios);
+    });
+    EXPECT_EQ(ana.pasta.AtualizarUsuarios(), 1);
+    volta.join();
+    EXPECT_EQ(ana.sessao.avisos, std::vector<std::string>{"<<< BETO >>> entrou na sala..."});
+    EXPECT_TRUE(beto.ui.mensagens.empty());
+}
+
+TEST(ArquivosSala, TipoDaMontagem) {
+    const std::string info =
+        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        "40 22 0:50 / /run/user/1000/gvfs rw,nosuid shared:9 - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+        "41 22 0:51 / /mnt/a\\040b rw - fuse.smbnetfs smbnetfs rw\n";
+    EXPECT_EQ(sala::TipoDaMontagem(info, "/run/user/1000/gvfs/smb-share:server=s,share=x/sala"), "fuse.gvfsd-fuse");
+    EXPECT_EQ(sala::TipoDaMontagem(info, "/run/user/1000/gvfsx"), "ext4");
+    EXPECT_EQ(sala::TipoDaMontagem(info, "/mnt/a b/127.0.0.1/sala"), "fuse.smbnetfs");
 }
 
 } // namespace

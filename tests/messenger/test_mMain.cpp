@@ -408,12 +408,14 @@ private slots:
         QVERIFY(Textos().isEmpty() && Linhas(Area("memMsgRec")).isEmpty());
         frm->Timer1Timer();
         QCOMPARE(Linhas(Area("memMsgRec")), (QStringList{"[ B ] -> um", ""}));
-        // A file that cannot be read is reported, and left as it is.
-        const std::string danificado(70000, 'x');
+        // A file too large to read is reported once and set aside, not deleted.
+        const std::string danificado(tamanhoMaximoMensagem + 1, 'x');
         tmp->Escrever("sala/a_b.msg", danificado);
         frm->Timer1Timer();
         QCOMPARE(Textos(), QStringList{QStringLiteral("Erro ao abrir a mensagem do usuário [ B ].")});
-        QCOMPARE(tmp->Ler("sala/a_b.msg"), danificado);
+        QCOMPARE(tmp->Ler("sala/a_b.msg"), std::string());
+        frm->Timer1Timer();
+        QCOMPARE(Textos().size(), 1);
         QVERIFY(frm->SessaoAtual().conectado);
     }
 
@@ -468,7 +470,7 @@ private slots:
         Estacao b("B");
         QCOMPARE(b.Entrar(), 1);
         frm->Timer1Timer();
-        tmp->Escrever("sala/a_b.msg", std::string(70000, 'x')); // cannot be read
+        tmp->Escrever("sala/a_b.msg", std::string(tamanhoMaximoMensagem + 1, 'x')); // cannot be read
         resp.reset(); // the real dialog this time
         int dialogos = 0;
         auto feito = AoAbrirDialogo<TfrmMsgDlg>([&](TfrmMsgDlg* dlg) {

@@ -133,6 +133,9 @@ impressas.")
 
 set(CPACK_DEBIAN_ZENTRAVA_PACKAGE_NAME zentrava)
 set(CPACK_DEBIAN_ZENTRAVA_PACKAGE_SECTION admin)
+# zentrava-gerar strips disk 1's programs with strip and makes self-contained
+# sets with patchelf; without them it still builds plain sets.
+set(CPACK_DEBIAN_ZENTRAVA_PACKAGE_RECOMMENDS "binutils, patchelf")
 set(CPACK_DEBIAN_ZENTRAVA_DESCRIPTION
 "installer of applications from installation disks (instalador)
 Zentrava 8 installs one application from one or more installation disks as

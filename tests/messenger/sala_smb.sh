@@ -209,6 +209,7 @@ EOF
   cat "$raiz"/saida/conversa-*.txt | awk -F'[ =]' '/^enviadas=/ { f += $4; c += $10 }
       END { printf "  %d envios recusados com mensagem, %d caixas de coleta\n", f, c }'
   grep -ah 'logon' "$raiz"/saida/conversa-*.txt || true
+  for nome in "${nomes[@]}"; do echo "  $nome: $(grep -a '^enviadas=' "$raiz/saida/conversa-$nome.txt" || true)"; done
   [ "$r" -eq 0 ] && [ "$falhou" -eq 0 ]
 }
 

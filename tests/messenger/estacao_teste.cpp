@@ -8,9 +8,10 @@
 //   estacao_teste <host folder> conversa <NOME> <mensagens> <us entre envios> <ms entre polls>
 //                 <OUTROS...>   logs on, sends numbered messages to the others in
 //                 turn while polling, then polls until every other station's
-//                 messages to it are in; writes what it received, one message a
-//                 line, to <host folder>/recebidas-<NOME>.txt (or to the
-//                 folder $ESTACAO_SAIDA names)
+//                 messages to it are in (or none came for 30 s); writes what
+//                 it received, one message a line, to
+//                 <host folder>/recebidas-<NOME>.txt (or to the folder
+//                 $ESTACAO_SAIDA names)
 //   estacao_teste <host folder> amostrar <NOME> <stop file>   reads users.fvx as a
 //                 poll does until the stop file exists: how often it was missing or torn
 //   estacao_teste <host folder> rodadas <NOME> <n>   n logons and logoffs, each
@@ -127,7 +128,8 @@ int Conversa(Estacao& e, const std::string& pastaHost, int mensagens, int usEnvi
             }
         }
     };
-    auto proximoPoll = Relogio::now();
+    const auto inicio = Relogio::now();
+    auto proximoPoll = inicio;
     int falhas = 0;
     for (int k = 0; k < mensagens; ++k) {
         const std::string para = meus[static_cast<std::size_t>(k % n)];
@@ -138,23 +140,34 @@ int Conversa(Estacao& e, const std::string& pastaHost, int mensagens, int usEnvi
             proximoPoll = Relogio::now() + std::chrono::milliseconds(msPoll);
         }
     }
+    const auto enviado = Relogio::now();
     auto total = [&] {
         std::size_t t = 0;
         for (const auto& [de, q] : esperadas) t += static_cast<std::size_t>(q);
         return t;
     };
-    const auto limite = Relogio::now() + std::chrono::seconds(30);
+    // Waited for as long as messages keep coming: at a fast poll the
+    // stations' sends end a minute or more apart, and a station that stops
+    // 30 s after its own leaves a slower sender's later messages behind.
+    auto limite = Relogio::now() + std::chrono::seconds(30);
     while (recebidas.size() < total() && Relogio::now() < limite) {
         std::this_thread::sleep_for(std::chrono::milliseconds(msPoll));
+        const std::size_t antes = recebidas.size();
         coletar();
+        if (recebidas.size() > antes) limite = Relogio::now() + std::chrono::seconds(30);
     }
     const char* pastaSaida = std::getenv("ESTACAO_SAIDA");
     std::ofstream saida((pastaSaida ? std::string(pastaSaida) : pastaHost) + "/recebidas-" +
                             e.sessao.usuario + ".txt",
                         std::ios::binary);
     for (const auto& r : recebidas) saida << r << "\n";
-    std::printf("enviadas=%d falhas=%d recebidas=%zu esperadas=%zu caixas=%d\n", mensagens, falhas,
-                recebidas.size(), total(), caixas);
+    // When its own sends ended and when it stopped waiting: a grace too short
+    // for the slowest sender shows as a late end beside messages missing.
+    auto ms = [&](Relogio::time_point t) {
+        return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - inicio).count());
+    };
+    std::printf("enviadas=%d falhas=%d recebidas=%zu esperadas=%zu caixas=%d envio_ms=%ld fim_ms=%ld\n",
+                mensagens, falhas, recebidas.size(), total(), caixas, ms(enviado), ms(Relogio::now()));
     return falhas == 0 ? 0 : 1;
 }
 

@@ -7,7 +7,10 @@
 #    a 50 ms poll; every message must arrive once, whole and in order;
 #  - the logon/logoff loop: no name lost, duplicated or left behind, and
 #    users.fvx never missing or torn as a station on each side reads it.
-# Usage: sala_smb.sh <estacao_teste>
+#  - two real falv processes under Xvfb, one on each client, exchanging
+#    numbered messages both ways in bursts through the keyboard (xdotool):
+#    each window must show every message once, in order.
+# Usage: sala_smb.sh <estacao_teste> [<falv> <ler_area_transferencia>]
 #   SALA_SMB_MENSAGENS  messages per station and poll (default 100, the CI run:
 #                       1200 in all; the long run uses 1000, 6000 in all)
 #   SALA_SMB_RODADAS    logons per station (default 15)
@@ -15,14 +18,20 @@
 #   SALA_SMB_LADOS_CONVERSA, SALA_SMB_LADOS_LOGONS  where the stations run
 #   latencia in SALA_SMB_PARTES: delivery times through bench_falv, whose path
 #                       SALA_SMB_BENCH gives (SALA_SMB_ENTREGAS messages, default 50)
+#   falv in SALA_SMB_PARTES: the two real stations; SALA_SMB_FALV_MENSAGENS
+#                       messages each way (default 60; the long run 300), in
+#                       bursts of SALA_SMB_FALV_RAJADA (default 20)
 #   SALA_SMB_PRAZO      seconds each station may take (default 600)
 #   SALA_SMB_MANTER=1   keeps the temporary folder (logs, outputs) for a look
-# Exit 77 (skipped) when not root, without /dev/fuse, smbd or smbnetfs.
+# Exit 77 (skipped) when not root, without /dev/fuse, smbd or smbnetfs (or,
+# for falv, without Xvfb or xdotool).
 # Bounded: each station by `timeout`, the whole run by ctest's TIMEOUT; smbd
 # is stopped by its PID and the mounts undone on any exit.
 set -euo pipefail
 
 estacao="$1"
+falv="${2:-}"
+ler_area="${3:-}"
 mensagens="${SALA_SMB_MENSAGENS:-100}"
 rodadas="${SALA_SMB_RODADAS:-15}"
 
@@ -30,9 +39,15 @@ pular() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || pular "precisa de root (smbd e FUSE)"
 [ -c /dev/fuse ] || pular "sem /dev/fuse"
 for p in smbd smbpasswd smbnetfs python3; do command -v "$p" >/dev/null || pular "falta $p"; done
+if [[ " ${SALA_SMB_PARTES:-} " == *" falv "* ]]; then
+  [ -x "$falv" ] && [ -x "$ler_area" ] || pular "falv e ler_area_transferencia não indicados"
+  for p in Xvfb xdotool; do command -v "$p" >/dev/null || pular "falta $p"; done
+fi
 
 raiz=$(mktemp -d /tmp/sala-smb-XXXXXX)
 smbd_pid=""
+xvfb=""
+pids=()
 montagens=()
 clientes=()
 encerrar() {
@@ -41,6 +56,8 @@ encerrar() {
   for m in "${montagens[@]}"; do
     umount -l "$m" 2>/dev/null || true
   done
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   for c in "${clientes[@]}"; do kill "$c" 2>/dev/null || true; done
   [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null || true
   [ -n "$smbd_pid" ] && wait "$smbd_pid" 2>/dev/null || true
@@ -192,6 +209,7 @@ EOF
   cat "$raiz"/saida/conversa-*.txt | awk -F'[ =]' '/^enviadas=/ { f += $4; c += $10 }
       END { printf "  %d envios recusados com mensagem, %d caixas de coleta\n", f, c }'
   grep -ah 'logon' "$raiz"/saida/conversa-*.txt || true
+  for nome in "${nomes[@]}"; do echo "  $nome: $(grep -a '^enviadas=' "$raiz/saida/conversa-$nome.txt" || true)"; done
   [ "$r" -eq 0 ] && [ "$falhou" -eq 0 ]
 }
 
@@ -241,12 +259,121 @@ logons() {
   [ "$p" -eq 0 ] && [ "$d" -eq 0 ] && [ "$f" -eq 0 ] && [ "$m" -eq 0 ]
 }
 
+# ---- two real stations, ANA on client 1 and JOSE on client 2
+falv_smb() {
+  local n="${SALA_SMB_FALV_MENSAGENS:-60}" rajada="${SALA_SMB_FALV_RAJADA:-20}"
+  limpar_sala
+  # The helpers of the screen tests, without their exit trap: ours undoes
+  # the mounts before anything is removed.
+  local tela="$raiz/falv" raiz_sala="$raiz"
+  mkdir -p "$tela"
+  source "$(dirname "$0")/../apoio/tela_virtual.sh"
+  trap encerrar EXIT
+  raiz="$tela"
+  iniciar_tela_virtual
+  raiz="$raiz_sala"
+  preparar() { # <usuario> <drive C:>: the program in a folder of its own, its drive table
+    local pasta="$tela/${1,,}"
+    mkdir -p "$pasta/config/falavox-zentrava"
+    cp "$falv" "$pasta/falv"
+    printf '[Unidades]\nC=%s\nZ=/\n' "$2" >"$pasta/config/falavox-zentrava/unidades.ini"
+    printf '[Pastas de Mensagens]\r\nSALA=c:\\sala\\\r\n[Logon]\r\nUsuario=%s\r\nNome Da Pasta=SALA\r\nCaminho Da Pasta=c:\\sala\\\r\nCriar Pasta Automaticamente=1\r\n' \
+      "$1" >"$pasta/falv.ini"
+  }
+  janela_de() { xdotool search --onlyvisible --name "^Falavox - \[ $1 \]\$" 2>/dev/null | head -n1; }
+  conectada() { [ -n "$(janela_de "$1")" ]; }
+  declare -A janela_
+  iniciar_falv() { # <usuario> <drive C:> <x>
+    preparar "$1" "$2"
+    (cd "$tela/${1,,}" && XDG_CONFIG_HOME="$tela/${1,,}/config" exec ./falv >"$tela/${1,,}.log" 2>&1) &
+    pids+=($!)
+    esperar 60 conectada "$1" || falhar "a janela de $1 não apareceu conectada: $(cat "$tela/${1,,}.log")"
+    janela_[$1]=$(janela_de "$1")
+    xdotool windowmove --sync "${janela_[$1]}" "$3" 120 || xdotool windowmove "${janela_[$1]}" "$3" 120
+  }
+  clicar() { # <janela> <x> <y>: a click inside the window
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    xdotool mousemove --sync --window "$1" "$2" "$3" click 1
+  }
+  rajada_de() { # <usuario> <first> <last>: typed into the compose area, each sent by Ctrl+Enter
+    local j="${janela_[$1]}" teclas=() k texto i
+    eval "$(xdotool getwindowgeometry --shell "$j")"
+    clicar "$j" $((WIDTH / 2 + 80)) $((HEIGHT - 47))
+    # Keys one by one, so that the whole burst is one xdotool call; the
+    # first replaces the prompt.
+    teclas=(ctrl+a)
+    for ((k = $2; k <= $3; k++)); do
+      texto="$1 $(printf %03d "$k")"
+      for ((i = 0; i < ${#texto}; i++)); do
+        [ "${texto:i:1}" = " " ] && teclas+=(space) || teclas+=("${texto:i:1}")
+      done
+      teclas+=(ctrl+Return)
+    done
+    xdotool key --delay 8 "${teclas[@]}"
+  }
+  recebidas_de() { # <usuario>: the received messages, through the clipboard
+    local j="${janela_[$1]}"
+    eval "$(xdotool getwindowgeometry --shell "$j")"
+    clicar "$j" $((WIDTH - 100)) 100
+    xdotool key --delay 40 ctrl+a ctrl+c
+    "$ler_area"
+  }
+  iniciar_falv ANA "$c1" 20
+  iniciar_falv JOSE "$c2" 540
+  # "&Enviar" waits for the poll to list the other station.
+  sleep 3
+  local inicio=$SECONDS k fim
+  for ((k = 1; k <= n; k += rajada)); do
+    fim=$((k + rajada - 1 < n ? k + rajada - 1 : n))
+    rajada_de ANA "$k" "$fim"
+    rajada_de JOSE "$k" "$fim"
+  done
+  local digitado=$((SECONDS - inicio))
+  import -window root "$raiz/saida/falv.png" 2>/dev/null || true
+  esperando() { find "$local/sala" \( -name '*.msg' -size +0 \) -o -name '.*.coleta' | grep -q .; }
+  vazia() { ! esperando; }
+  esperar 60 vazia || falhar "mensagens ainda esperam: $(ls -la "$local/sala")"
+  sleep 2
+  recebidas_de ANA >"$raiz/saida/falv-ANA.txt" || true
+  recebidas_de JOSE >"$raiz/saida/falv-JOSE.txt" || true
+  python3 - "$raiz/saida" "$n" "$digitado" <<'EOF'
+import re, sys
+pasta, n, digitado = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+ruins = 0
+for para, de in (("ANA", "JOSE"), ("JOSE", "ANA")):
+    texto = open(f"{pasta}/falv-{para}.txt", encoding="utf-8", errors="replace").read()
+    # A collection is shown under one header, one message a line.
+    chegou, atual = [], None
+    for linha in texto.splitlines():
+        m = re.match(r"\[ (\w+) \] -> (.*)$", linha)
+        if m:
+            atual, linha = m.group(1), m.group(2)
+        elif linha.startswith("<<<"):
+            atual = None
+        m = re.fullmatch(rf"{de} (\d+)", linha)
+        if atual == de and m:
+            chegou.append(int(m.group(1)))
+        elif atual == de and linha:
+            print(f"  {para} mostra de {de}: {linha!r}")
+            ruins += 1
+    perdidas = len(set(range(1, n + 1)) - set(chegou))
+    duplicadas = len(chegou) - len(set(chegou))
+    fora = chegou != sorted(chegou)
+    print(f"falv {de} -> {para}: {n} enviadas, {len(chegou)} mostradas, {perdidas} perdidas, "
+          f"{duplicadas} duplicadas, {'fora de ordem' if fora else 'em ordem'}")
+    ruins += perdidas + duplicadas + fora + (len(chegou) != n)
+print(f"  digitadas em {digitado} s")
+sys.exit(1 if ruins else 0)
+EOF
+}
+
 resultado=0
 partes="${SALA_SMB_PARTES:-conversa1000 conversa50 logons}"
 for parte in $partes; do
   case "$parte" in
     conversa*) conversa "${parte#conversa}" || resultado=1 ;;
     logons) logons || resultado=1 ;;
+    falv) falv_smb || resultado=1 ;;
     latencia)
       # Delivery from a station on one client to one on the other, beside the
       # same on the share's own folder.

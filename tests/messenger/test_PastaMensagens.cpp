@@ -482,9 +482,10 @@ TEST_F(PastaMensagensTeste, NomesHostisNaoSaemDaPasta) {
     EXPECT_EQ(Listagem(), antes);
 
     // The same names refused at logon, with a message this time.
+    const std::string codigo9 = "(código 9)"_ansi;
     const std::vector<std::pair<std::string, std::string>> recusas{
         {"..\\X", "O caractere \\ "}, {"A/B", "O caractere / "}, {"C:X", "O caractere : "},
-        {"A*", "O caractere * "},       {"A\tB", "(código 9)"_ansi},  {longa, "longo demais"}};
+        {"A*", "O caractere * "},       {"A\tB", codigo9},  {longa, "longo demais"}};
     for (const auto& [nome, porque] : recusas) {
         Estacao& m = Nova(nome);
         EXPECT_EQ(m.Entrar(), -2) << nome;

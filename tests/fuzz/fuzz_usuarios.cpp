@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, std::size_t n) {
 
     std::size_t esperados = 0;
     for (const auto& nome : sessao.usuarios) {
-        Exigir(!nome.empty() && nome.find("..") == std::string::npos);
+        // ".." may stand in a name: a pair file "a_b.msg" is never a component of its own.
+        Exigir(!nome.empty());
         for (unsigned char c : nome) Exigir(c >= 32 && c != 127 && !std::strchr("\\/:*?\"<>|", c));
         esperados += !Contem(antes, nome);
     }

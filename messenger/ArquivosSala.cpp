@@ -183,6 +183,17 @@ Pasta::Estado Pasta::Ler(std::string_view nome1252, std::size_t limite, std::str
     return r == Leitura::Lido ? Estado::Lido : Estado::Falhou;
 }
 
+Pasta::Estado Pasta::LerLinhas(std::string_view nome1252, std::size_t limite, std::string& conteudo) {
+    Estado e = Ler(nome1252, limite, conteudo);
+    for (int i = 1; i <= 4 && e == Estado::Lido; ++i) {
+        const std::string_view texto = std::string_view(conteudo).substr(0, conteudo.find('\0'));
+        if (texto.empty() || texto.ends_with('\n')) break;
+        std::this_thread::sleep_for(milliseconds(10 * i));
+        e = Ler(nome1252, limite, conteudo);
+    }
+    return e;
+}
+
 // ---- ArquivoRetido
 
 void ArquivoRetido::Fechar() {
@@ -298,6 +309,14 @@ std::string Maquina() {
     return id;
 }
 
+// Tells one holding of the lock from the next by the same process.
+std::string Ficha() {
+    static std::mt19937_64 sorteio{std::random_device{}()};
+    char texto[17];
+    std::snprintf(texto, sizeof texto, "%016llx", static_cast<unsigned long long>(sorteio()));
+    return texto;
+}
+
 // Whether the mark names a process of this machine that has ended.
 bool DonoMorto(const std::string& marca) {
     std::istringstream campos(marca);
@@ -309,44 +328,47 @@ bool DonoMorto(const std::string& marca) {
 
 } // namespace
 
-// The lock folder is only ever made and removed, never opened or listed: a
-// handle on it makes its removal pend at the server, and every client then
-// gets I/O errors for it for a while. Who holds it, and that the holder is
-// alive, stands in users.lck: "machine pid count", rewritten on renewal.
+// The lock folder is only ever made, and taken away by a rename to a name of
+// the remover's own before it is removed: it is never opened, listed or even
+// looked up, since a name that one client looks up while another deletes it
+// answers with an error that some clients (smbnetfs) cannot survive: their
+// connection restarts and every call through them fails for seconds. Who
+// holds it, and that the holder is alive, stands in users.lck: "machine pid
+// token count", rewritten on renewal.
 bool TravaSala::Obter() {
     Soltar();
     if (lck_.Abrir(Junto(pasta_, nomeTrava), true, milliseconds(1500)) != ArquivoRetido::Abertura::Aberto)
         return false;
     const std::string dir = Junto(pasta_, nomePastaTrava);
     const auto limite = Relogio::now() + esperaTrava;
-    // What the lock looked like, and since when it has stood unchanged.
+    // What the holder's mark said, and since when it has stood unchanged.
     std::string visto;
     auto vistoDesde = Relogio::now();
     for (int tentativa = 0; Relogio::now() < limite; ++tentativa) {
-        struct statx st;
-        const bool existe = Revalidar(dir, st);
-        const int erroStat = errno;
-        if (!existe && erroStat == ENOENT) {
-            if (mkdir(dir.c_str(), 0777) == 0) {
-                pastaFeita_ = true;
-                renovacoes_ = 0;
-                Marcar();
-                return true;
-            }
-            const int erro = errno;
-            if (erro == EACCES || erro == EROFS || erro == ENOSPC || erro == ENOENT) break;
-        } else if (existe && S_ISDIR(st.stx_mode)) {
+        if (mkdir(dir.c_str(), 0777) == 0) {
+            pastaFeita_ = true;
+            renovacoes_ = 0;
+            ficha_ = Ficha();
+            Marcar();
+            return true;
+        }
+        const int erro = errno;
+        if (erro == EACCES || erro == EROFS || erro == ENOSPC || erro == ENOENT || erro == ENOTDIR) break;
+        if (erro == EEXIST) {
+            // Read afresh each time: a file kept open may be served from a client's cache.
             std::string marca;
-            lck_.Ler(4096, marca);
-            const std::string agora =
-                marca + "|" + std::to_string(st.stx_ino) + "." + std::to_string(Nanos(st.stx_mtime));
-            if (agora != visto) {
-                visto = agora;
+            if (int fd = AbrirHost(Junto(pasta_, nomeTrava), O_RDONLY); fd >= 0) {
+                LerAteOFim(fd, 4096, marca);
+                close(fd);
+            }
+            if (marca != visto) {
+                visto = marca;
                 vistoDesde = Relogio::now();
             }
             if (DonoMorto(marca) || Relogio::now() - vistoDesde >= travaAbandonada) {
-                rmdir(dir.c_str());
+                Retirar(dir, true);
                 visto.clear();
+                vistoDesde = Relogio::now();
                 continue;
             }
         }
@@ -357,7 +379,8 @@ bool TravaSala::Obter() {
 }
 
 void TravaSala::Marcar() {
-    lck_.Gravar(Maquina() + " " + std::to_string(getpid()) + " " + std::to_string(renovacoes_++) + "\r\n");
+    lck_.Gravar(Maquina() + " " + std::to_string(getpid()) + " " + ficha_ + " " +
+                std::to_string(renovacoes_++) + "\r\n");
     renovada_ = Relogio::now();
 }
 
@@ -370,10 +393,28 @@ void TravaSala::Soltar() {
     if (pastaFeita_) {
         lck_.Gravar("");
         const std::string dir = Junto(pasta_, nomePastaTrava);
-        for (int i = 0; i < 5 && rmdir(dir.c_str()) != 0 && errno != ENOENT; ++i) Pausa(i);
+        for (int i = 0; i < 5 && !Retirar(dir, true); ++i) Pausa(i);
         pastaFeita_ = false;
     }
     lck_.Fechar();
+}
+
+bool Retirar(const std::string& host, bool pasta) {
+    const std::size_t barra = host.rfind('/');
+    const std::string aparte = host.substr(0, barra + 1) + "." + host.substr(barra + 1) + ".apagar-" + Ficha();
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISDIR(st.st_mode) != pasta) return false; // not what the room put there
+    if (rename(host.c_str(), aparte.c_str()) != 0) {
+        if (errno == ENOENT) return true;
+        // Where a rename cannot be had, removed where it stands.
+        return (pasta ? rmdir(host.c_str()) : unlink(host.c_str())) == 0 || errno == ENOENT;
+    }
+    for (int i = 0; i < 5; ++i) {
+        if ((pasta ? rmdir(aparte.c_str()) : unlink(aparte.c_str())) == 0 || errno == ENOENT) return true;
+        Pausa(i);
+    }
+    return true; // the name is free; what is left is a hidden name of no station's
 }
 
 // ---- Recolher

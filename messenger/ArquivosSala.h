@@ -42,6 +42,9 @@ public:
     enum class Estado { Lido, Ausente, Falhou, SemSuporte };
     // The whole file, read to its end, without a lock (a file only ever replaced whole).
     Estado Ler(std::string_view nome1252, std::size_t limite, std::string& conteudo);
+    // A file of lines rewritten in place: a read that ends inside a line met
+    // a size the client had cached while the file grew, and is read again.
+    Estado LerLinhas(std::string_view nome1252, std::size_t limite, std::string& conteudo);
 
 private:
     std::optional<std::string> Achar(std::string_view nome1252);
@@ -105,9 +108,17 @@ private:
     ArquivoRetido lck_;
     void Marcar();
     bool pastaFeita_ = false;
+    std::string ficha_;
     int renovacoes_ = 0;
     std::chrono::steady_clock::time_point renovada_{};
 };
+
+// Takes a name away that other stations may be looking up: first renamed to
+// a hidden name of this station's own, then removed. Some clients cannot
+// survive looking up a name while the server deletes it (smbnetfs restarts
+// its connection, and every call through it fails for seconds); a rename
+// leaves them the file or nothing. True when the name is free.
+bool Retirar(const std::string& host, bool pasta);
 
 // The collection of a pair file: renamed to a name of the receiver's own
 // first (the server refuses while its sender holds it, so the next tick

@@ -193,11 +193,11 @@ std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta, bool* sem
     if (!p.Resolver(pasta)) return std::nullopt;
     auto estado = sala::Pasta::Estado::Falhou;
     sala::Insistir([&] {
-        estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        estado = p.LerLinhas(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
         return estado != sala::Pasta::Estado::Falhou;
     });
     if (estado == sala::Pasta::Estado::Ausente && sala::ReaparecerArquivo(p.Caminho(nomeUsuarios)))
-        estado = p.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        estado = p.LerLinhas(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
     if (semSuporte) *semSuporte = estado == sala::Pasta::Estado::SemSuporte;
     if (estado == sala::Pasta::Estado::Ausente) return ArquivoDeUsuarios("");
     if (estado != sala::Pasta::Estado::Lido) return std::nullopt;
@@ -205,14 +205,23 @@ std::optional<ArquivoDeUsuarios> LerUsuarios(const std::string& pasta, bool* sem
 }
 
 // Replaced by a rename (a station killed at any instant leaves the old list
-// or the new one), or in place where a rename would leave it missing a moment.
-bool GravarUsuarios(const std::string& pasta, const ArquivoDeUsuarios& arquivo) {
+// or the new one), or in place where a rename would leave it missing a
+// moment. While a client's errors are outwaited the lock is renewed, or
+// stations elsewhere would take it as abandoned.
+bool GravarUsuarios(const std::string& pasta, const ArquivoDeUsuarios& arquivo, Trava& trava) {
     const std::string dos = ArquivoUsuarios(pasta);
     auto host = plataforma::ArquivoExiste(dos) ? plataforma::CaminhoHost(dos) : std::nullopt;
-    return sala::Insistir([&] {
-        auto noLugar = host ? sala::GravarNoLugar(*host, arquivo.Texto()) : std::nullopt;
-        return noLugar ? *noLugar : plataforma::GravarArquivoAtomico(dos, arquivo.Texto());
-    });
+    if (sala::Insistir([&] {
+            if (trava.sala) trava.sala->Renovar();
+            auto noLugar = host ? sala::GravarNoLugar(*host, arquivo.Texto()) : std::nullopt;
+            return noLugar ? *noLugar : plataforma::GravarArquivoAtomico(dos, arquivo.Texto());
+        }))
+        return true;
+    // A client may lose the answer of a write that reached the server: the
+    // file decides, or a logon reported failed would leave its name behind
+    // and every later try would be told it is already connected.
+    const auto lido = LerUsuarios(pasta);
+    return lido && lido->nomes == arquivo.nomes;
 }
 
 void Remover(Linhas& linhas, std::string_view nome) {
@@ -318,7 +327,7 @@ int PastaMensagens::ConectarUsuario(const std::string& nome, const std::string& 
     }
     if (Contem(linhas, usuario)) return 0;
     linhas.push_back(usuario);
-    if (!GravarUsuarios(caminho, *arquivo)) {
+    if (!GravarUsuarios(caminho, *arquivo, trava)) {
         trava.Soltar();
         Erro("Erro ao atualizar o arquivo de usuários."_ansi);
         return -3;
@@ -353,7 +362,7 @@ bool PastaMensagens::CriarArquivosMensagem(const std::string& nome, const std::s
                 // A logon that fails takes its name back out, or every later
                 // logon under it would answer that it is already connected.
                 Remover(arquivo->nomes, usuario);
-                if (GravarUsuarios(caminho, *arquivo)) ApagarPares(caminho, nomes, usuario);
+                if (GravarUsuarios(caminho, *arquivo, trava)) ApagarPares(caminho, nomes, usuario);
                 trava.Soltar();
                 Erro("Erro ao criar o arquivo " + par + ".msg");
                 return false;
@@ -368,10 +377,11 @@ void PastaMensagens::ApagarPares(const std::string& pasta, const Linhas& nomes,
     for (const auto& r : nomes) {
         if (plataforma::IguaisSemCaixa(TirarEspacos(r), TirarEspacos(usuario))) continue;
         for (const auto& par : {ArquivoPar(pasta, r, usuario), ArquivoPar(pasta, usuario, r)}) {
-            if (!par) continue;
+            auto host = par ? plataforma::CaminhoHost(*par) : std::nullopt;
+            if (!host) continue;
             // A collection cut short may have left its text under the receiver's own name.
-            if (auto host = plataforma::CaminhoHost(*par)) std::remove(sala::NomePrivado(*host).c_str());
-            plataforma::ApagarArquivo(*par);
+            sala::Retirar(sala::NomePrivado(*host), false);
+            sala::Retirar(*host, false);
         }
     }
 }
@@ -391,7 +401,7 @@ Desconexao PastaMensagens::DesconectarUsuario(const std::string& usuario) {
         // The file had vanished: rebuild it from the last list read.
         if (atualizacao == -1 && arquivo->nomes.empty()) arquivo->nomes = sessao_.usuarios;
         Remover(arquivo->nomes, usuario);
-        gravado = GravarUsuarios(pasta, *arquivo);
+        gravado = GravarUsuarios(pasta, *arquivo, trava);
     }
     if (!gravado) {
         trava.Soltar();
@@ -421,12 +431,12 @@ int PastaMensagens::AtualizarUsuarios() {
     std::string conteudo;
     ResolverPasta(false);
     pasta_.NovoTique();
-    auto estado = pasta_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+    auto estado = pasta_.LerLinhas(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
     // Replaced through some clients by a delete and a rename: a poll that
     // falls in between looks again before it calls the room gone.
     if (estado == sala::Pasta::Estado::Ausente) {
         if (!ResolverPasta(true) || !sala::ReaparecerArquivo(pasta_.Caminho(nomeUsuarios))) return -1;
-        estado = pasta_.Ler(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
+        estado = pasta_.LerLinhas(nomeUsuarios, tamanhoMaximoArquivoPasta, conteudo);
         if (estado == sala::Pasta::Estado::Ausente) return -1;
     }
     sessao_.avisos.clear();

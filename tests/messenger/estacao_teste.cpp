@@ -13,7 +13,8 @@
 //                 <host folder>/recebidas-<NOME>.txt (or to the folder
 //                 $ESTACAO_SAIDA names)
 //   estacao_teste <host folder> amostrar <NOME> <stop file>   reads users.fvx as a
-//                 poll does until the stop file exists: how often it was missing or torn
+//                 poll does until the stop file exists: how often a poll would
+//                 have found it missing, torn or unreadable
 //   estacao_teste <host folder> rodadas <NOME> <n>   n logons and logoffs, each
 //                 checked on users.fvx as this station's client shows it
 // The host folder is drive C:; the message folder is c:\sala\. Prints one
@@ -200,7 +201,13 @@ int Rodadas(Estacao& e, const std::string& pastaHost, int n) {
             duplicados += vezes > 1;
             e.pasta.AtualizarUsuarios();
         }
-        if (e.pasta.DesconectarUsuario(nome) != Desconexao::Concluida) {
+        // An abandoned logoff leaves the session connected: the user tries again.
+        Desconexao d = e.pasta.DesconectarUsuario(nome);
+        for (int k = 0; k < 20 && d == Desconexao::Abandonada; ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            d = e.pasta.DesconectarUsuario(nome);
+        }
+        if (d != Desconexao::Concluida) {
             ++recusas;
             continue;
         }
@@ -214,27 +221,20 @@ int Rodadas(Estacao& e, const std::string& pastaHost, int n) {
 }
 
 // As a poll reads it: opened, its size asked of the server, read to the end.
-int Amostrar(const std::string& pastaHost, const std::string& parar) {
-    const std::string arquivo = pastaHost + "/sala/users.fvx";
+int Amostrar(const std::string& parar) {
     long amostras = 0, faltou = 0, rasgado = 0, erros = 0;
+    sala::Pasta pasta;
+    pasta.Resolver("c:\\sala\\");
     while (access(parar.c_str(), F_OK) != 0) {
         ++amostras;
+        pasta.NovoTique();
         std::string t;
-        enum { Lido, Ausente, Falhou } estado = Lido;
-        int fd = open(arquivo.c_str(), O_RDONLY | O_CLOEXEC);
-        struct statx st;
-        if (fd < 0) {
-            estado = errno == ENOENT ? Ausente : Falhou;
-        } else {
-            char bloco[4096];
-            ssize_t n = statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_SIZE, &st) == 0 ? 1 : -1;
-            while (n > 0 && (n = read(fd, bloco, sizeof bloco)) > 0) t.append(bloco, static_cast<std::size_t>(n));
-            if (n < 0) estado = Falhou;
-            close(fd);
-        }
-        if (estado == Ausente) {
+        auto estado = pasta.LerLinhas("users.fvx", tamanhoMaximoArquivoPasta, t);
+        if (estado == sala::Pasta::Estado::Ausente && sala::ReaparecerArquivo(pasta.Caminho("users.fvx")))
+            estado = pasta.LerLinhas("users.fvx", tamanhoMaximoArquivoPasta, t);
+        if (estado == sala::Pasta::Estado::Ausente) {
             ++faltou;
-        } else if (estado != Lido) {
+        } else if (estado != sala::Pasta::Estado::Lido) {
             ++erros;
         } else {
             t = t.substr(0, t.find('\0')); // where every station stops reading
@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
             e.pasta.DesconectarUsuario(e.sessao.usuario);
         }
     } else if (comando == "amostrar" && argc == 5) {
-        return Amostrar(argv[1], argv[4]);
+        return Amostrar(argv[4]);
     } else if (comando == "rodadas" && argc == 5) {
         return Rodadas(e, argv[1], std::stoi(argv[4]));
     } else if (comando == "conversa" && argc >= 8) {

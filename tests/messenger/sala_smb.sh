@@ -122,10 +122,10 @@ montar() { # <n>: sets the host folder that is drive C: for stations on client n
   local casa="$raiz/cliente$1" ponto="$raiz/m$1"
   mkdir -p "$casa/.smb" "$ponto"
   printf '[global]\n  client min protocol = SMB3\n' >"$casa/.smb/smb.conf"
-  printf 'smb_query_browsers false\nshow_hidden_hosts true\nauth "127.0.0.1" "root" "%s"\n' "$senha" \
+  printf 'smb_query_browsers false\nshow_hidden_hosts true\n%bauth "127.0.0.1" "root" "%s"\n' "${SALA_SMB_NETFS_EXTRA:-}" "$senha" \
     >"$casa/.smb/smbnetfs.conf"
   chmod 600 "$casa/.smb/smbnetfs.conf"
-  HOME="$casa" smbnetfs "$ponto" -f >"$casa/smbnetfs.log" 2>&1 &
+  HOME="$casa" smbnetfs "$ponto" -f ${SALA_SMB_NETFS_OPCOES:-} >"$casa/smbnetfs.log" 2>&1 &
   clientes+=($!)
   montagens+=("$ponto")
   for _ in $(seq 100); do
@@ -367,6 +367,10 @@ sys.exit(1 if ruins else 0)
 EOF
 }
 
+# smbnetfs restarts its connection to the server on every error it does not
+# expect, and for seconds after that every call through it fails.
+reinicios() { cat "$raiz"/cliente*/smbnetfs.log 2>/dev/null | grep -c 'errno=' || true; }
+
 resultado=0
 partes="${SALA_SMB_PARTES:-conversa1000 conversa50 logons}"
 for parte in $partes; do
@@ -381,5 +385,7 @@ for parte in $partes; do
       "$SALA_SMB_BENCH" latencia 1000 "${SALA_SMB_ENTREGAS:-50}" "$c1" "$c2" || resultado=1
       "$SALA_SMB_BENCH" latencia 1000 "${SALA_SMB_ENTREGAS:-50}" "$local" "$local" || resultado=1 ;;
   esac
+  echo "  conexões do smbnetfs reiniciadas até aqui: $(reinicios)"
 done
+grep -h 'errno=' "$raiz"/cliente*/smbnetfs.log 2>/dev/null | sed 's/^[0-9-]* [0-9:.]* //' | sort | uniq -c || true
 exit "$resultado"

@@ -38,6 +38,9 @@ constexpr milliseconds intervaloRenovacao{1000};
 // How long a client's spell of I/O errors is waited out.
 constexpr milliseconds esperaInstavel{5000};
 constexpr long fuseMagico = 0x65735546;
+// How long a sender on the server's own disk may still write into a pair
+// file a collection has just renamed away (one deposit takes milliseconds).
+constexpr milliseconds esperaTardia{5000};
 
 std::string Junto(const std::string& pasta, std::string_view nome) {
     return pasta + (pasta.ends_with('/') ? "" : "/") + std::string(nome);
@@ -424,13 +427,15 @@ std::string NomePrivado(const std::string& parHost) {
     return parHost.substr(0, barra + 1) + "." + parHost.substr(barra + 1) + ".coleta";
 }
 
-Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera) {
+Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera, Retida& retida) {
     Recolha r;
     const std::string privado = NomePrivado(parHost);
     ArquivoRetido f;
     struct stat st;
     // A collection that was cut short left its text under the private name.
-    if (lstat(privado.c_str(), &st) != 0) {
+    const bool tirado = lstat(privado.c_str(), &st) == 0;
+    if (!tirado) {
+        retida = {};
         const auto a = f.Abrir(parHost, false, espera);
         if (a == ArquivoRetido::Abertura::Ocupado || a == ArquivoRetido::Abertura::Ausente ||
             a == ArquivoRetido::Abertura::Instavel)
@@ -457,13 +462,25 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
                 return r;
             }
         }
+        // The empty pair file again, as the room had it; not where the create
+        // could empty what its sender has just written (a missing one means
+        // nothing waits, and the next deposit makes it).
+        if (!NaFuse(parHost)) Garantir(parHost);
+    } else if (retida.mostrada && Relogio::now() - retida.desde < esperaTardia) {
+        // A new deposit means its sender is done with the old file: it is
+        // looked at once more and removed now, before the new one is taken.
+        struct statx par;
+        if (!Revalidar(parHost, par) || par.stx_size == 0) {
+            r.pendente = true;
+            return r;
+        }
     }
     // From here on the text is under the private name: whatever fails now is
     // tried again at the next tick, not only at the next message.
     r.pendente = true;
     if (f.Tamanho() < 0) {
         const auto a = f.Abrir(privado, false, espera);
-        if (a == ArquivoRetido::Abertura::Instavel) return r;
+        if (a == ArquivoRetido::Abertura::Instavel || a == ArquivoRetido::Abertura::Ocupado) return r;
         if (a != ArquivoRetido::Abertura::Aberto) {
             r.estado = Recolha::Estado::Falhou;
             return r;
@@ -475,23 +492,29 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
         r.conteudo.clear();
         return r;
     }
+    if (l == Leitura::Lido && !retida.mostrada) {
+        // Shown now; removed at a look after the moment a late writer may take.
+        retida = {true, r.conteudo.size(), Relogio::now()};
+        r.estado = Recolha::Estado::Recebida;
+        return r;
+    }
     r.pendente = false;
+    r.jaMostrado = std::min(retida.entregue, r.conteudo.size());
+    retida = {};
     if (l == Leitura::Grande) {
         const std::string aparte = parHost + ".grande-" + std::to_string(std::time(nullptr));
         r.estado = rename(privado.c_str(), aparte.c_str()) == 0 ? Recolha::Estado::Grande
                                                                 : Recolha::Estado::Falhou;
     } else if (l == Leitura::Falhou) {
         r.estado = Recolha::Estado::Falhou;
-        return r;
     } else {
         // Emptied at least, when it cannot be deleted, so it is never delivered twice.
         const bool limpo = unlink(privado.c_str()) == 0 || truncate(privado.c_str(), 0) == 0;
         r.estado = limpo ? Recolha::Estado::Recebida : Recolha::Estado::FalhaLimpeza;
+        // Nothing came late: what waits in the pair file now is taken at once.
+        if (limpo && r.jaMostrado == r.conteudo.size() && lstat(privado.c_str(), &st) != 0)
+            return Recolher(parHost, limite, espera, retida);
     }
-    // The empty pair file again, as the room had it; not where the create
-    // could empty what its sender has just written (a missing one means
-    // nothing waits, and the next deposit makes it).
-    if (!NaFuse(parHost)) Garantir(parHost);
     return r;
 }
 

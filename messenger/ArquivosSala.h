@@ -122,15 +122,24 @@ bool Retirar(const std::string& host, bool pasta);
 
 // The collection of a pair file: renamed to a name of the receiver's own
 // first (the server refuses while its sender holds it, so the next tick
-// tries again), then read and deleted, and the empty pair file made again.
+// tries again), then read and shown, and the empty pair file made again.
+// The private file is removed only a moment later, after a second look: a
+// station on the server's own disk is no client of the server, so nothing
+// refuses the rename while it writes, and what it wrote late is shown then.
 // A file past limite is renamed aside, and so reported only once.
+struct Retida {
+    bool mostrada = false;       // its text was shown; what follows is late
+    std::size_t entregue = 0;    // bytes shown
+    std::chrono::steady_clock::time_point desde{};
+};
 struct Recolha {
     enum class Estado { Nada, Recebida, Falhou, Grande, FalhaLimpeza };
     Estado estado = Estado::Nada;
     std::string conteudo;
-    bool pendente = false; // its text waits under the private name: try again next tick
+    std::size_t jaMostrado = 0; // the start of conteudo an earlier tick showed
+    bool pendente = false;      // the private file remains: look again next tick
 };
-Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera);
+Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera, Retida& retida);
 // The receiver's own names beside a pair file (for a logoff to remove them).
 std::string NomePrivado(const std::string& parHost);
 

@@ -507,11 +507,9 @@ Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
     Ampulheta ampulheta(*this);
     // A collection does not hold the poll up for a sender that is writing
     // now: what it writes is collected at the next tick.
-    sala::Recolha r = sala::Recolher(pasta_.Caminho(nome), tamanhoMaximoMensagem, esperaColeta);
-    if (r.pendente)
-        pendentes_.insert(nome);
-    else
-        pendentes_.erase(nome);
+    sala::Retida& retida = pendentes_[nome];
+    sala::Recolha r = sala::Recolher(pasta_.Caminho(nome), tamanhoMaximoMensagem, esperaColeta, retida);
+    if (!r.pendente) pendentes_.erase(nome);
     switch (r.estado) {
     case sala::Recolha::Estado::Nada:
         return coleta;
@@ -523,8 +521,10 @@ Coleta PastaMensagens::LerMensagem(const std::string& remetente) {
     case sala::Recolha::Estado::FalhaLimpeza:
         break;
     }
-    if (r.conteudo.empty()) return coleta;
-    coleta.mensagem = EmbaralharTexto(NormalizarQuebras(r.conteudo), desembaralhar);
+    // Of a text an earlier tick showed, only what its sender wrote late.
+    coleta.mensagem = EmbaralharTexto(NormalizarQuebras(r.conteudo), desembaralhar)
+                          .substr(NormalizarQuebras(std::string_view(r.conteudo).substr(0, r.jaMostrado)).size());
+    if (coleta.mensagem.empty()) return coleta;
     coleta.estado = r.estado == sala::Recolha::Estado::Recebida ? Coleta::Estado::Recebida
                                                                 : Coleta::Estado::FalhaLimpeza;
     return coleta;

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -94,5 +95,5 @@ private:
     int ocupado_ = 0; // nesting of operations holding the busy cursor
     sala::Pasta pasta_;          // the current folder, for the poll
     std::string pastaResolvida_; // the DOS path pasta_ was made from
-    std::set<std::string> pendentes_; // pair files whose collection is half done
+    std::map<std::string, sala::Retida> pendentes_; // pair files whose collection is half done
 };

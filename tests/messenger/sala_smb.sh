@@ -94,7 +94,7 @@ cat >"$raiz/samba/smb.conf" <<EOF
   pid directory = $raiz/samba/run
   ncalrpc dir = $raiz/samba/ncalrpc
   log file = $raiz/samba/log.%m
-  log level = 1
+  log level = ${SALA_SMB_NIVEL_LOG:-1}
   map to guest = never
   load printers = no
   printcap name = /dev/null

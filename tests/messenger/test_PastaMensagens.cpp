@@ -563,26 +563,26 @@ TEST_F(PastaMensagensTeste, MensagensLongasEFantasmas) {
     EXPECT_TRUE(texto.starts_with(std::to_string(envios - 7) + "m")) << texto.substr(0, 3);
     EXPECT_EQ(texto.size() % (mega.size() + 3), 0u); // whole messages only
 
-    // A collection that was cut short left its text under its own name: delivered first.
-    // (after the last collection has ended, a tick later)
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada);
+    // A collection cut short (its station killed) left its text under the
+    // private name: the next session delivers it first.
+    Estacao denovo("ANA");
     tmp.Escrever(Sala(".ana_jose.msg.coleta"), EmbaralharTexto("antes\r\n", 0));
     ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "depois"));
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "antes\r\n");
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, "depois\r\n");
-    // Kept a moment for what a sender that no lock reaches may still write
-    // (one on the server's own disk, beside SMB clients): shown at the next
-    // tick, then removed.
+    EXPECT_EQ(denovo.pasta.LerMensagem("JOSE").mensagem, "antes\r\n");
+    EXPECT_EQ(denovo.pasta.LerMensagem("JOSE").mensagem, "depois\r\n");
+    // What a sender that no lock reaches (one on the server's own disk, beside
+    // SMB clients) wrote late into a renamed pair file is shown, before what
+    // that sender deposited next.
     ASSERT_TRUE(tmp.Existe(Sala(".ana_jose.msg.coleta")));
-    const std::string privado = tmp.Host() + "/" + Sala(".ana_jose.msg.coleta");
     {
-        std::ofstream tarde(privado, std::ios::binary | std::ios::app);
+        std::ofstream tarde(tmp.Host() + "/" + Sala(".ana_jose.msg.coleta"), std::ios::binary | std::ios::app);
         tarde << EmbaralharTexto(" tarde\r\n", 0); // "depois" has no blank: same alphabet
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_EQ(ana.pasta.LerMensagem("JOSE").mensagem, " tarde\r\n");
-    EXPECT_FALSE(tmp.Existe(Sala(".ana_jose.msg.coleta")));
+    EXPECT_EQ(denovo.pasta.LerMensagem("JOSE").estado, Coleta::Estado::Nada); // it may still write
+    ASSERT_TRUE(jose.pasta.GravarMensagem("ANA", "fim"));
+    EXPECT_EQ(denovo.pasta.LerMensagem("JOSE").mensagem, " tarde\r\n");
+    EXPECT_EQ(denovo.pasta.LerMensagem("JOSE").mensagem, "fim\r\n");
+    EXPECT_TRUE(denovo.ui.mensagens.empty());
     EXPECT_TRUE(ana.ui.mensagens.empty());
     EXPECT_TRUE(jose.ui.mensagens.empty());
 }

@@ -301,14 +301,17 @@ std::optional<bool> GravarNoLugar(const std::string& host, std::string_view byte
 namespace {
 
 // This boot of this machine: host names repeat, boot ids do not.
-std::string Maquina() {
-    std::ifstream f("/proc/sys/kernel/random/boot_id");
-    std::string id;
-    if (!std::getline(f, id) || id.empty()) {
-        char maquina[256] = {};
-        gethostname(maquina, sizeof maquina - 1);
-        id = maquina;
-    }
+const std::string& Maquina() {
+    static const std::string id = [] {
+        std::ifstream f("/proc/sys/kernel/random/boot_id");
+        std::string lido;
+        if (!std::getline(f, lido) || lido.empty()) {
+            char maquina[256] = {};
+            gethostname(maquina, sizeof maquina - 1);
+            lido = maquina;
+        }
+        return lido;
+    }();
     return id;
 }
 
@@ -348,11 +351,14 @@ bool TravaSala::Obter() {
     std::string visto;
     auto vistoDesde = Relogio::now();
     for (int tentativa = 0; Relogio::now() < limite; ++tentativa) {
+        // The mark is ready before the mkdir: a station killed between the two
+        // leaves a lock nobody can tell from a live one for a few seconds.
+        renovacoes_ = 0;
+        ficha_ = Ficha();
+        const std::string marca = Marca();
         if (mkdir(dir.c_str(), 0777) == 0) {
             pastaFeita_ = true;
-            renovacoes_ = 0;
-            ficha_ = Ficha();
-            Marcar();
+            Marcar(marca);
             return true;
         }
         const int erro = errno;
@@ -381,22 +387,27 @@ bool TravaSala::Obter() {
     return false;
 }
 
-void TravaSala::Marcar() {
-    lck_.Gravar(Maquina() + " " + std::to_string(getpid()) + " " + ficha_ + " " +
-                std::to_string(renovacoes_++) + "\r\n");
+std::string TravaSala::Marca() {
+    return Maquina() + " " + std::to_string(getpid()) + " " + ficha_ + " " + std::to_string(renovacoes_++) + "\r\n";
+}
+
+void TravaSala::Marcar(const std::string& marca) {
+    lck_.Gravar(marca);
     renovada_ = Relogio::now();
 }
 
 // Waiting stations of other machines see the lock is still held.
 void TravaSala::Renovar() {
-    if (pastaFeita_ && Relogio::now() - renovada_ >= intervaloRenovacao) Marcar();
+    if (pastaFeita_ && Relogio::now() - renovada_ >= intervaloRenovacao) Marcar(Marca());
 }
 
+// The folder goes first: killed before that, the mark still names this
+// process, and a station of this machine breaks the lock at once.
 void TravaSala::Soltar() {
     if (pastaFeita_) {
-        lck_.Gravar("");
         const std::string dir = Junto(pasta_, nomePastaTrava);
         for (int i = 0; i < 5 && !Retirar(dir, true); ++i) Pausa(i);
+        lck_.Gravar("");
         pastaFeita_ = false;
     }
     lck_.Fechar();

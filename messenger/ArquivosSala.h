@@ -106,7 +106,8 @@ public:
 private:
     std::string pasta_;
     ArquivoRetido lck_;
-    void Marcar();
+    std::string Marca();
+    void Marcar(const std::string& marca);
     bool pastaFeita_ = false;
     std::string ficha_;
     int renovacoes_ = 0;

@@ -160,7 +160,8 @@ TEST_F(Processos, EstacaoMortaNoMeioDaEscrita) {
     for (; mortes < 300; ++mortes) {
         pid_t pid = Iniciar({tmp.Host(), "ciclo", "DORA"}, "/dev/null");
         ASSERT_GT(pid, 0);
-        usleep(1000 + sorteio() % 15000);
+        // Past the program's start-up too, which takes longer under sanitizers.
+        usleep(1000 + sorteio() % 40000);
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         const std::string agora = Conteudo(tmp.Host() + "/sala/users.fvx");

@@ -315,6 +315,12 @@ const std::string& Maquina() {
     return id;
 }
 
+// A hidden name of this program's own beside a file: ".name<sufixo>".
+std::string NomeOculto(const std::string& host, const std::string& sufixo) {
+    const std::size_t barra = host.rfind('/');
+    return host.substr(0, barra + 1) + "." + host.substr(barra + 1) + sufixo;
+}
+
 // Tells one holding of the lock from the next by the same process.
 std::string Ficha() {
     static std::mt19937_64 sorteio{std::random_device{}()};
@@ -347,18 +353,18 @@ bool TravaSala::Obter() {
         return false;
     const std::string dir = Junto(pasta_, nomePastaTrava);
     const auto limite = Relogio::now() + esperaTrava;
+    // The mark is ready before the mkdir: a station killed between the two
+    // leaves a lock nobody can tell from a live one for a few seconds.
+    renovacoes_ = 0;
+    ficha_ = Ficha();
+    const std::string minha = Marca();
     // What the holder's mark said, and since when it has stood unchanged.
     std::string visto;
     auto vistoDesde = Relogio::now();
     for (int tentativa = 0; Relogio::now() < limite; ++tentativa) {
-        // The mark is ready before the mkdir: a station killed between the two
-        // leaves a lock nobody can tell from a live one for a few seconds.
-        renovacoes_ = 0;
-        ficha_ = Ficha();
-        const std::string marca = Marca();
         if (mkdir(dir.c_str(), 0777) == 0) {
             pastaFeita_ = true;
-            Marcar(marca);
+            Marcar(minha);
             return true;
         }
         const int erro = errno;
@@ -414,8 +420,7 @@ void TravaSala::Soltar() {
 }
 
 bool Retirar(const std::string& host, bool pasta) {
-    const std::size_t barra = host.rfind('/');
-    const std::string aparte = host.substr(0, barra + 1) + "." + host.substr(barra + 1) + ".apagar-" + Ficha();
+    const std::string aparte = NomeOculto(host, ".apagar-" + Ficha());
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) return errno == ENOENT;
     if (S_ISDIR(st.st_mode) != pasta) return false; // not what the room put there
@@ -433,10 +438,7 @@ bool Retirar(const std::string& host, bool pasta) {
 
 // ---- Recolher
 
-std::string NomePrivado(const std::string& parHost) {
-    const std::size_t barra = parHost.rfind('/');
-    return parHost.substr(0, barra + 1) + "." + parHost.substr(barra + 1) + ".coleta";
-}
+std::string NomePrivado(const std::string& parHost) { return NomeOculto(parHost, ".coleta"); }
 
 Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds espera, Retida& retida) {
     Recolha r;

@@ -9,8 +9,20 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname
 
 pids=()
 xvfb=""
-encerrar_tela_virtual() {
+# A station logs off when it gets SIGTERM, writing in its folder as it goes:
+# nothing is removed before it has ended (killed outright after 10 s).
+parar_programas() {
+  local p fim=$((SECONDS + 10))
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do
+    while kill -0 "$p" 2>/dev/null && ((SECONDS < fim)); do sleep 0.1; done
+    kill -9 "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+  done
+  pids=()
+}
+encerrar_tela_virtual() {
+  parar_programas
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$raiz"
 }

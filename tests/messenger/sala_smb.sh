@@ -53,16 +53,19 @@ clientes=()
 encerrar() {
   local codigo=$?
   trap '' INT TERM
+  # The stations first, while their room is still mounted.
+  if declare -F parar_programas >/dev/null; then parar_programas; else
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  fi
   for m in "${montagens[@]}"; do
     umount -l "$m" 2>/dev/null || true
   done
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   for c in "${clientes[@]}"; do kill "$c" 2>/dev/null || true; done
   [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null || true
   [ -n "$smbd_pid" ] && wait "$smbd_pid" 2>/dev/null || true
   [ "$codigo" -eq 0 ] || { echo "--- smbd:"; tail -n 20 "$raiz"/samba/log.* 2>/dev/null || true; }
-  [ -n "${SALA_SMB_MANTER:-}" ] || rm -rf "$raiz"
+  [ -n "${SALA_SMB_MANTER:-}" ] || rm -rf "$raiz" || true
   exit "$codigo"
 }
 trap encerrar EXIT

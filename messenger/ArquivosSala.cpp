@@ -74,7 +74,11 @@ bool Passageiro(int erro, bool criar) {
 // Until read() says the end, not to the size: a client may have cached an older one.
 Leitura LerAteOFim(int fd, std::size_t limite, std::string& conteudo) {
     struct statx st;
-    if (!Revalidar(fd, "", AT_EMPTY_PATH, st) || !S_ISREG(st.stx_mode)) return Leitura::Falhou;
+    if (!Revalidar(fd, "", AT_EMPTY_PATH, st)) return Leitura::Falhou;
+    if (!S_ISREG(st.stx_mode)) {
+        errno = EISDIR;
+        return Leitura::Falhou;
+    }
     if (st.stx_size > limite) return Leitura::Grande;
     std::string lido;
     lido.reserve(static_cast<std::size_t>(st.stx_size));
@@ -230,8 +234,10 @@ ArquivoRetido::Abertura ArquivoRetido::Abrir(const std::string& host, bool criar
             int flags = fcntl(fd, F_GETFL);
             // One name only: a hard link would let a file outside the folder be written.
             const bool visto = Revalidar(fd, "", AT_EMPTY_PATH, st);
-            if (!visto && errno == EIO) {
-                close(fd); // the client's spell of errors: try again
+            if (!visto && (errno == EIO || errno == ENOENT)) {
+                // The client's spell of errors, or (through a client that
+                // knows files by name) renamed away since the open: again.
+                close(fd);
             } else if (!visto || !S_ISREG(st.stx_mode) || st.stx_nlink > 1 || flags < 0 ||
                        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
                 close(fd);
@@ -277,7 +283,10 @@ bool ArquivoRetido::Gravar(std::string_view bytes) const {
     // The server's size: a client's cached one may still be a file's of this
     // name that a collection took away.
     const int64_t tamanho = Tamanho();
-    if (tamanho < 0) return false;
+    // Renamed away after it was read (a collection on the server's own disk,
+    // which no open here holds off): what was written went into the file that
+    // collection keeps and reads again.
+    if (tamanho < 0) return errno == ENOENT;
     return static_cast<std::size_t>(tamanho) <= bytes.size() || Cortar(bytes.size());
 }
 
@@ -475,10 +484,10 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
                 return r;
             }
         }
-        // The empty pair file again, as the room had it; not where the create
-        // could empty what its sender has just written (a missing one means
-        // nothing waits, and the next deposit makes it).
-        if (!NaFuse(parHost)) Garantir(parHost);
+        // The pair file is not made again: a sender whose client knows files
+        // by name (smbnetfs) and that still holds the old one would take the
+        // new one's size for its own and write over what waits. A missing
+        // pair file means nothing waits; the next deposit makes it.
     } else if (retida.mostrada && Relogio::now() - retida.desde < esperaTardia) {
         // A new deposit means its sender is done with the old file: it is
         // looked at once more and removed now, before the new one is taken.
@@ -524,6 +533,9 @@ Recolha Recolher(const std::string& parHost, std::size_t limite, milliseconds es
         // Emptied at least, when it cannot be deleted, so it is never delivered twice.
         const bool limpo = unlink(privado.c_str()) == 0 || truncate(privado.c_str(), 0) == 0;
         r.estado = limpo ? Recolha::Estado::Recebida : Recolha::Estado::FalhaLimpeza;
+        // No sender holds the old file any more: the empty pair file again, as
+        // the room had it (not through a client whose create empties a file).
+        if (limpo && !NaFuse(parHost)) Garantir(parHost);
         // Nothing came late: what waits in the pair file now is taken at once.
         if (limpo && r.jaMostrado == r.conteudo.size() && lstat(privado.c_str(), &st) != 0)
             return Recolher(parHost, limite, espera, retida);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <optional>
@@ -477,9 +478,14 @@ bool PastaMensagens::GravarMensagem(const std::string& destinatario, const std::
     // The receiver collects under the same hold, so a message still waiting
     // is continued, never replaced.
     sala::ArquivoRetido f;
-    if (f.Abrir(*host, true, esperaArquivo) != sala::ArquivoRetido::Abertura::Aberto) return false;
     std::string esperando;
-    if (f.Ler(tamanhoMaximoMensagem, esperando) != sala::Leitura::Lido) return false;
+    // Renamed away by a collection since the open (one on the server's own
+    // disk is not held off by it): the file of that name is opened again.
+    for (int vez = 0;; ++vez) {
+        if (f.Abrir(*host, true, esperaArquivo) != sala::ArquivoRetido::Abertura::Aberto) return false;
+        if (f.Ler(tamanhoMaximoMensagem, esperando) == sala::Leitura::Lido) break;
+        if (errno != ENOENT || vez == 4) return false;
+    }
     std::string novo = esperando + EmbaralharApos(esperando, texto + "\r\n");
     if (novo.size() > tamanhoMaximoMensagem) {
         // Nobody collects (a station switched off without leaving): the newest

@@ -278,7 +278,7 @@ private slots:
         // keep the message from the others; the one message names it. Logged once.
         {
             plataforma::ArquivoExclusivo preso;
-            QVERIFY(preso.Abrir("c:\\sala\\a_b.msg", plataforma::ArquivoExclusivo::Modo::Existente));
+            QVERIFY(preso.Abrir("c:\\sala\\a_b.msg", plataforma::ArquivoExclusivo::Modo::CriarSeFaltar));
             Enviar(QStringLiteral("segunda"));
         }
         QCOMPARE(Textos(), QStringList{QStringLiteral("Erro ao salvar mensagem para o usuário [ A ].")});
@@ -322,7 +322,7 @@ private slots:
         // A deposit that fails keeps the text for another try.
         {
             plataforma::ArquivoExclusivo preso;
-            QVERIFY(preso.Abrir("c:\\sala\\b_a.msg", plataforma::ArquivoExclusivo::Modo::Existente));
+            QVERIFY(preso.Abrir("c:\\sala\\b_a.msg", plataforma::ArquivoExclusivo::Modo::CriarSeFaltar));
             Enviar(QStringLiteral("perdida?"));
         }
         QCOMPARE(Textos(), QStringList{QStringLiteral("Erro ao salvar mensagem para o usuário [ B ].")});
@@ -402,7 +402,7 @@ private slots:
         {
             // Its sender writing it right now: passed over quietly, collected at the next tick.
             plataforma::ArquivoExclusivo preso;
-            QVERIFY(preso.Abrir("c:\\sala\\a_b.msg", plataforma::ArquivoExclusivo::Modo::Existente));
+            QVERIFY(preso.Abrir("c:\\sala\\a_b.msg", plataforma::ArquivoExclusivo::Modo::CriarSeFaltar));
             frm->Timer1Timer();
         }
         QVERIFY(Textos().isEmpty() && Linhas(Area("memMsgRec")).isEmpty());

@@ -148,10 +148,8 @@ echo "smbd $(smbd -V) na porta $porta; clientes: $(grep -c " $raiz/m" /proc/moun
 
 # Where the stations run, in turn: 1 and 2 the clients, 0 the share's own
 # folder (a station on the file server itself, which Samba's refusal to
-# rename a file open elsewhere does not reach: a collection keeps what it
-# renamed for a while for such late writers, yet a deposit slower than that
-# can still be lost, so the soak leaves it out unless told).
-read -r -a lados_conversa <<<"${SALA_SMB_LADOS_CONVERSA:-1 2}"
+# rename a file open elsewhere does not reach).
+read -r -a lados_conversa <<<"${SALA_SMB_LADOS_CONVERSA:-1 2 0}"
 read -r -a lados_logons <<<"${SALA_SMB_LADOS_LOGONS:-1 2 0}"
 # The drive C: of a station on each side.
 declare -A unidade=([1]="$c1" [2]="$c2" [0]="$local")

@@ -515,6 +515,8 @@ TEST_F(Gerador, ASourceRewrittenWhilePackedIsRefusedOrItsSetIsTrue) {
     Escrever(mexido, ConjuntoDiscos::Dados(6000000, 6));
     int refusals = 0, sets = 0;
     for (int rodada = 0; rodada < 4; ++rodada) {
+        // A refusal keeps an earlier round's set; each round starts without one.
+        fs::remove_all(saida);
         std::atomic<bool> parar{false};
         std::thread escritor([&] {
             int fd = ::open(mexido.c_str(), O_WRONLY);

@@ -53,10 +53,9 @@ clientes=()
 encerrar() {
   local codigo=$?
   trap '' INT TERM
-  # The stations first, while their room is still mounted.
-  if declare -F parar_programas >/dev/null; then parar_programas; else
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  fi
+  # The stations (only falv's, which come with the screen helpers) first,
+  # while their room is still mounted.
+  if declare -F parar_programas >/dev/null; then parar_programas; fi
   for m in "${montagens[@]}"; do
     umount -l "$m" 2>/dev/null || true
   done
